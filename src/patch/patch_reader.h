@@ -1,0 +1,24 @@
+// Reading a patch file: every picture data block becomes one PictureRecord,
+// in file order, with the bytes it replaces (old) and the bytes it writes (new).
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+namespace hexpane {
+
+// One picture of a patch file. Texts are the file's bytes as read: the name is
+// the first word of the picture header above the block (or the record's index),
+// the hex texts are runs of two-character codes, neither checked nor re-encoded.
+struct PictureRecord {
+    std::string name, oldHex, newHex;  // fields 0, 1, 2
+};
+
+std::vector<PictureRecord> readPatch(std::istream& in);
+
+// Two characters per pixel; a lone last character is not counted.
+std::int32_t pixelCount(const PictureRecord& picture);
+
+}  // namespace hexpane
