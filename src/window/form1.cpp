@@ -1,0 +1,1 @@
+#include "window/form1.h"

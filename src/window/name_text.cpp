@@ -1,0 +1,1 @@
+#include "window/name_text.h"

@@ -1,0 +1,1 @@
+#include "window/system_colours.h"
