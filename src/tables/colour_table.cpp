@@ -1,5 +1,10 @@
 #include "tables/colour_table.h"
 
+#include <map>
+
+#include "tables/number_reader.h"
+#include "tables/table_lines.h"
+
 namespace hexpane {
 
 namespace {
@@ -8,6 +13,19 @@ namespace {
 constexpr std::size_t folded(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return (byte >= 'a' && byte <= 'z') ? byte - ('a' - 'A') : byte;
+}
+
+// One colour component: the characters of `line` from position `from` (counted
+// from 1), two at most and fewer where the line ends, read as "&H" and the text.
+ColourValue component(std::string_view line, std::size_t from) {
+    const std::string_view digits = from <= line.size() ? line.substr(from - 1, 2) : std::string_view();
+    return static_cast<ColourValue>(readNumber("&H" + std::string(digits)));
+}
+
+std::string foldedCode(std::string_view code) {
+    std::string key;
+    for (const char c : code) key.push_back(static_cast<char>(folded(c)));
+    return key;
 }
 
 }  // namespace
@@ -36,7 +54,32 @@ std::optional<ColourValue> ColourTable::lookup(std::string_view code) const {
 
 std::size_t ColourTable::size() const { return size_; }
 
-// readColourTable: see below.
-ColourTable readColourTable(std::istream&, std::vector<std::string>*) { return {}; }
+// A line is the code in characters 1-2, a separator, then blue, green and red
+// as two hexadecimal digits each. Nothing is checked: a short line gives 0 for
+// the components it lacks, and an empty line is the empty code. A repeated code
+// keeps its first colour and is reported.
+ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems) {
+    ColourTable table;
+    TableProblems found(problems, "repeated code");
+    std::map<std::string, std::size_t> firstLine;  // folded code -> line, for the reports
+    std::string line;
+    std::size_t number = 0;
+    while (readTableLine(in, line)) {
+        ++number;
+        const ColourValue red = component(line, 8);
+        const ColourValue green = component(line, 6);
+        const ColourValue blue = component(line, 4);
+        const std::string_view code = std::string_view(line).substr(0, 2);
+        if (table.add(code, red | green << 8 | blue << 16)) {
+            if (found.wanted()) firstLine.emplace(foldedCode(code), number);
+        } else if (found.wanted()) {
+            found.add("line " + std::to_string(number) + ": the code \"" + std::string(code) +
+                      "\" was already given on line " + std::to_string(firstLine[foldedCode(code)]) +
+                      "; the first one is kept");
+        }
+    }
+    found.finish(in, number);
+    return table;
+}
 
 }  // namespace hexpane

@@ -1,8 +1,70 @@
 #include "tables/size_table.h"
 
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+#include "tables/number_reader.h"
+#include "tables/table_lines.h"
+
 namespace hexpane {
 
-std::vector<SizeRecord> readSizeTable(std::istream&, std::vector<std::string>*) { return {}; }
-std::vector<SizeRecord> findSizes(const std::vector<SizeRecord>&, std::int32_t) { return {}; }
+namespace {
+
+// A whole product below 10^15 is written as plain digits (never "-0"); any
+// other as the shortest text that reads back to the same double, which may
+// have a full stop or an exponent ("1.5", "1e+20"), both of which readNumber
+// reads.
+std::string pixelCountText(double product) {
+    std::array<char, 32> text{};
+    std::to_chars_result result{};
+    if (product == std::trunc(product) && std::fabs(product) < 1e15) {
+        result = std::to_chars(text.data(), text.data() + text.size(), static_cast<long long>(product));
+    } else {
+        result = std::to_chars(text.data(), text.data() + text.size(), product);
+    }
+    return std::string(text.data(), result.ptr);
+}
+
+}  // namespace
+
+// Fields 0 and 1 are the texts before the first comma and between the first
+// and the second; whatever follows the second comma is dropped. A line whose
+// product is not a finite number describes no picture and is skipped.
+std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>* problems) {
+    std::vector<SizeRecord> sizes;
+    TableProblems found(problems, "skipped line");
+    std::string line;
+    std::size_t number = 0;
+    while (readTableLine(in, line)) {
+        ++number;
+        const std::string_view text = line;
+        const std::size_t firstComma = text.find(',');
+        const std::string_view width = text.substr(0, firstComma);
+        std::string_view height;
+        if (firstComma != std::string_view::npos) {
+            height = text.substr(firstComma + 1);
+            height = height.substr(0, height.find(','));
+        }
+        const double product = readNumber(width) * readNumber(height);
+        if (!std::isfinite(product)) {
+            found.add("line " + std::to_string(number) +
+                      ": the width times the height is too large a number; the line is skipped");
+            continue;
+        }
+        sizes.push_back({std::string(width), std::string(height), pixelCountText(product)});
+    }
+    found.finish(in, number);
+    return sizes;
+}
+
+std::vector<SizeRecord> findSizes(const std::vector<SizeRecord>& sizes, std::int32_t pixelCount) {
+    std::vector<SizeRecord> found;
+    for (const SizeRecord& size : sizes) {
+        if (readNumber(size.pixelCount) == pixelCount) found.push_back(size);
+    }
+    return found;
+}
 
 }  // namespace hexpane

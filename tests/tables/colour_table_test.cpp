@@ -1,3 +1,91 @@
+#include "tables/colour_table.h"
+
 #include <gtest/gtest.h>
 
-TEST(Placeholder, Builds) { SUCCEED(); }
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace hexpane {
+namespace {
+
+ColourTable read(const std::string& text, std::vector<std::string>* problems = nullptr) {
+    std::istringstream in(text);
+    return readColourTable(in, problems);
+}
+
+TEST(ReadColourTable, OneLineAddsOneColourUnderItsCode) {
+    const struct { const char* line; const char* code; ColourValue colour; } rows[] = {
+        {"00 000000", "00", 0x000000},
+        {"FF FFFFFF", "FF", 0xFFFFFF},
+        {"C0 D0EBEB", "C0", 0xD0EBEB},  // red 235, green 235, blue 208
+        {"1A d0ebeb", "1A", 0xD0EBEB},
+        {"7F ", "7F", 0x000000},
+        {"c0 0000FF", "C0", 0x0000FF},  // pure red, found under either case
+        {"c0 0000FF", "c0", 0x0000FF},
+        {"", "", 0x000000},
+        {"AB 123456", "AB", 0x123456},
+        {"ABx123456", "AB", 0x123456},
+        {"AB 123456789", "AB", 0x123456},
+        {"AB 12345", "AB", 0x123405},
+        {"AB 1234", "AB", 0x123400},
+        {"AB 1G3456", "AB", 0x013456},
+        {"AB  F0000", "AB", 0x0F0000},
+        {"A", "A", 0x000000},
+        {"\xE9\xFF 010203", "\xE9\xFF", 0x010203},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        const ColourTable table = read(std::string(row.line) + "\r\n");
+        EXPECT_EQ(table.size(), 1u);
+        EXPECT_EQ(table.lookup(row.code), row.colour);
+    }
+}
+
+TEST(ReadColourTable, RepeatedCodeKeepsTheFirstAndIsReported) {
+    std::vector<std::string> problems;
+    const ColourTable table = read("c0 0000FF\n00 000000\r\nC0 FFFFFF\r\r\n\n", &problems);
+    EXPECT_EQ(table.size(), 3u);  // c0, 00 and the empty line's code
+    EXPECT_EQ(table.lookup("C0"), 0x0000FFu);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0], "line 3: the code \"C0\" was already given on line 1; the first one is kept");
+    EXPECT_EQ(problems[1], "line 5: the code \"\" was already given on line 4; the first one is kept");
+}
+
+TEST(ReadColourTable, ReportsAtMostFiveRepeatsThenACount) {
+    std::vector<std::string> problems;
+    const ColourTable table = read("00 000001\n00\n00\n00\n00\n00\n00\n00\n", &problems);
+    EXPECT_EQ(table.lookup("00"), 0x000001u);
+    ASSERT_EQ(problems.size(), 6u);
+    EXPECT_EQ(problems[4].rfind("line 6:", 0), 0u);
+    EXPECT_EQ(problems[5], "and 2 more repeated codes");
+}
+
+TEST(ShippedColourTable, HoldsEvery3_3_2Colour) {
+    const auto path = std::filesystem::path(__FILE__).parent_path() / "../../data/map.txt";
+    std::ifstream in(path, std::ios::binary);
+    ASSERT_TRUE(in) << path;
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    std::size_t lines = 0;
+    for (std::size_t i = bytes.find('\n'); i != std::string::npos; i = bytes.find('\n', i + 1), ++lines) {
+        EXPECT_TRUE(i > 0 && bytes[i - 1] == '\r') << "line " << lines + 1 << " does not end in CR LF";
+    }
+    EXPECT_EQ(lines, 256u);
+
+    std::vector<std::string> problems;
+    const ColourTable table = read(bytes, &problems);
+    EXPECT_TRUE(problems.empty());
+    EXPECT_EQ(table.size(), 256u);
+    const struct { const char* code; ColourValue colour; } rows[] = {
+        {"00", 0x000000}, {"FF", 0xFFFFFF}, {"E0", 0x0000FF}, {"1C", 0x00FF00}, {"03", 0xFF0000},
+        {"25", 0x552424}, {"92", 0xAA9292}, {"C0", 0x0000DB}, {"6e", 0xAA6D6D},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.code);
+        EXPECT_EQ(table.lookup(row.code), row.colour);
+    }
+}
+
+}  // namespace
+}  // namespace hexpane

@@ -1,3 +1,133 @@
+#include "tables/size_table.h"
+
 #include <gtest/gtest.h>
 
-TEST(Placeholder, Builds) { SUCCEED(); }
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "tables/number_reader.h"
+
+namespace hexpane {
+namespace {
+
+std::vector<SizeRecord> read(const std::string& text, std::vector<std::string>* problems = nullptr) {
+    std::istringstream in(text);
+    return readSizeTable(in, problems);
+}
+
+std::vector<std::string> widths(const std::vector<SizeRecord>& sizes) {
+    std::vector<std::string> texts;
+    for (const SizeRecord& size : sizes) texts.push_back(size.width);
+    return texts;
+}
+
+TEST(ReadSizeTable, OneLineMakesOneRecord) {
+    const struct { const char* line; const char* width; const char* height; const char* count; } rows[] = {
+        {"176,220", "176", "220", "38720"},
+        {"128,160,anything", "128", "160", "20480"},
+        {"1,2,3,4", "1", "2", "2"},
+        {"96", "96", "", "0"},
+        {"", "", "", "0"},
+        {"176, 220", "176", " 220", "38720"},
+        {"132,176 ", "132", "176 ", "23232"},
+        {"12x16", "12x16", "", "0"},
+        {",5", "", "5", "0"},
+        {"abc,5", "abc", "5", "0"},
+        {"1 0\t1,8 0", "1 0\t1", "8 0", "8080"},
+        {"-5,3", "-5", "3", "-15"},
+        {"-5,0", "-5", "0", "0"},
+        {"&H10,2", "&H10", "2", "32"},
+        {"9999999,9999999", "9999999", "9999999", "99999980000001"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        const auto sizes = read(std::string(row.line) + "\r\n");
+        ASSERT_EQ(sizes.size(), 1u);
+        EXPECT_EQ(sizes[0].width, row.width);
+        EXPECT_EQ(sizes[0].height, row.height);
+        EXPECT_EQ(sizes[0].pixelCount, row.count);
+    }
+}
+
+TEST(ReadSizeTable, OtherProductsReadBackExactly) {
+    const struct { const char* line; double product; } rows[] = {
+        {"0.5,3", 1.5}, {"0.1,0.2", 0.1 * 0.2}, {"1E10,1E10", 1e20},
+        {"99999999,99999999", 99999999.0 * 99999999.0}, {"-1E8,1E8", -1e16},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        const auto sizes = read(row.line);
+        ASSERT_EQ(sizes.size(), 1u);
+        EXPECT_EQ(readNumber(sizes[0].pixelCount), row.product) << sizes[0].pixelCount;
+    }
+}
+
+TEST(ReadSizeTable, LinesEndAtCrLfLoneCrOrLoneLf) {
+    const struct { const char* text; std::vector<std::string> lines; } rows[] = {
+        {"1\r\n2\r\n", {"1", "2"}}, {"1\r2\r", {"1", "2"}}, {"1\n2\n", {"1", "2"}},
+        {"1\r\n2\r3\n4", {"1", "2", "3", "4"}}, {"1\r\n2", {"1", "2"}}, {"1\r\n\r\n", {"1", ""}},
+        {"\n\r", {"", ""}}, {"\r\r\n", {"", ""}}, {"\r\n", {""}}, {"", {}},
+        {"a\tb\xE9\x01", {"a\tb\xE9\x01"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::string(row.text)));
+        EXPECT_EQ(widths(read(row.text)), row.lines);
+    }
+}
+
+TEST(ReadSizeTable, SkipsAndReportsProductsBeyondRange) {
+    std::vector<std::string> problems;
+    const auto sizes = read("1,1\n1E200,1E200\n1E400,0\n2,2\n", &problems);
+    EXPECT_EQ(widths(sizes), (std::vector<std::string>{"1", "2"}));
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0].rfind("line 2: ", 0), 0u) << problems[0];
+    EXPECT_EQ(problems[1].rfind("line 3: ", 0), 0u) << problems[1];
+}
+
+TEST(ReadSizeTable, ReportsAReadFailureAndKeepsTheLinesBefore) {
+    struct FailingBuffer : std::streambuf {
+        std::string text = "1,1\n2,2\n3,";
+        FailingBuffer() { setg(text.data(), text.data(), text.data() + text.size()); }
+        int_type underflow() override { throw std::ios_base::failure("disk gone"); }
+    } buffer;
+    std::istream in(&buffer);
+    std::vector<std::string> problems;
+    EXPECT_EQ(widths(readSizeTable(in, &problems)), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(problems, std::vector<std::string>{"the file could not be read past line 2"});
+}
+
+TEST(FindSizes, ReturnsEveryRecordOfTheCountInTableOrder) {
+    const auto sizes = read("176,220\n2,19\n220,176\n\n96\n19,2\n0.5,3\n1E10,1E10\n");
+    const struct { std::int32_t count; std::vector<std::string> widths; } rows[] = {
+        {38720, {"176", "220"}}, {38, {"2", "19"}}, {0, {"", "96"}}, {1, {}}, {2, {}}, {8080, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.count);
+        EXPECT_EQ(widths(findSizes(sizes, row.count)), row.widths);
+    }
+    EXPECT_EQ(findSizes(sizes, 38720)[1].height, "176");
+    EXPECT_TRUE(findSizes({}, 0).empty());
+}
+
+TEST(ShippedSizeTable, KnownScreensWithNoSharedPixelCount) {
+    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "../../data/size.txt", std::ios::binary);
+    ASSERT_TRUE(in);
+    const auto sizes = readSizeTable(in);
+    ASSERT_FALSE(sizes.empty());
+    std::set<std::string> counts;
+    for (const SizeRecord& size : sizes) {
+        SCOPED_TRACE(size.width + "," + size.height);
+        EXPECT_GT(readWholeNumber(size.width).value_or(0), 0);
+        EXPECT_GT(readWholeNumber(size.height).value_or(0), 0);
+        EXPECT_TRUE(counts.insert(size.pixelCount).second);
+    }
+    const auto found = findSizes(sizes, 38720);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].width + "," + found[0].height, "176,220");
+    EXPECT_EQ(findSizes(sizes, 8080).size(), 1u);
+}
+
+}  // namespace
+}  // namespace hexpane
