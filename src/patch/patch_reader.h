@@ -16,6 +16,8 @@ struct PictureRecord {
     std::string name, oldHex, newHex;  // fields 0, 1, 2
 };
 
+// Reads the stream to its end. Markers, colons and spaces are found at any
+// position, in lines of any length; memory follows the file's size.
 std::vector<PictureRecord> readPatch(std::istream& in);
 
 // Two characters per pixel; a lone last character is not counted.
