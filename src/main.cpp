@@ -1,1 +1,10 @@
-int main() { return 0; }
+#include <QApplication>
+
+#include "window/form1.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    hexpane::Form1 form;
+    form.show();
+    return app.exec();
+}

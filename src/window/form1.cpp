@@ -1,1 +1,236 @@
 #include "window/form1.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "picture/render.h"
+#include "tables/number_reader.h"
+#include "window/bitmap_file.h"
+#include "window/file_stream.h"
+#include "window/name_text.h"
+#include "window/pane.h"
+#include "window/save_icon.h"
+#include "window/system_colours.h"
+
+namespace hexpane {
+
+namespace {
+
+// Reads one table file beside the program into table; what went wrong is
+// appended to problems, one line each, and the table keeps what was read.
+template <typename Table, typename Read>
+void loadTable(const QString& dir, const char* name, Table& table, Read read, QStringList& problems) {
+    const QString path = QDir(dir).filePath(QString::fromLatin1(name));
+    std::vector<std::string> found;
+    QString error;
+    table = readFile(path, [&](std::istream& in) { return read(in, &found); }, &error);
+    if (!error.isEmpty()) problems << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), error);
+    for (const std::string& problem : found) {
+        problems << QStringLiteral("%1: %2").arg(QString::fromLatin1(name), QString::fromStdString(problem));
+    }
+}
+
+}  // namespace
+
+Form1::Form1()
+    : Form1(std::make_unique<QtCommonDialog>(this), std::make_unique<QtMessageBox>(this),
+            QCoreApplication::applicationDirPath()) {}
+
+Form1::Form1(std::unique_ptr<CommonDialog> dialog, std::unique_ptr<MessageBox> messages, const QString& programDir)
+    : cd(std::move(dialog)), messages_(std::move(messages)), programDir_(programDir) {
+    createControls();
+    connectEvents();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls() {
+    setWindowTitle(QStringLiteral("hexpane"));
+    setWindowIcon(QIcon(QStringLiteral(":/hexpane.png")));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(193, 379);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+
+    // Created in the tab order, which is also the focus chain Qt builds.
+    lst = new QListWidget(this);
+    lst->setGeometry(6, 6, 61, 368);
+    lst->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    cmdLoad = new QPushButton(QStringLiteral("Открыть"), this);
+    cmdLoad->setGeometry(78, 348, 109, 25);
+
+    for (int i = 0; i < 2; ++i) {
+        pic[i] = new Pane(this);
+        pic[i]->setGeometry(78, i == 0 ? 42 : 90, 19, 19);
+        pic[i]->setFrame(true);
+        pic[i]->hide();
+    }
+
+    Label1 = new QLabel(QStringLiteral("#"), this);
+    Label1->setGeometry(78, 6, 7, 13);
+    QFont underlined(QStringLiteral("MS Sans Serif"));
+    underlined.setStyleHint(QFont::SansSerif);
+    underlined.setPointSizeF(8.25);
+    underlined.setUnderline(true);
+    Label1->setFont(underlined);
+
+    chk = new QCheckBox(QStringLiteral("Бордюр"), this);
+    chk->setGeometry(78, 324, 109, 13);
+    chk->setChecked(true);
+
+    lab[0] = new QLabel(QStringLiteral("Старая"), this);
+    lab[0]->setGeometry(93, 26, 36, 13);
+    lab[1] = new QLabel(QStringLiteral("Новая"), this);
+    lab[1]->setGeometry(93, 72, 32, 13);
+
+    Frame1 = new QGroupBox(QStringLiteral("Прозрачный цвет"), this);
+    Frame1->setGeometry(78, 246, 109, 73);
+    const QString options[3] = {QStringLiteral("формы"), QStringLiteral("телефона"), QStringLiteral("стандартный")};
+    for (int i = 0; i < 3; ++i) {
+        opt[i] = new QRadioButton(options[i], Frame1);
+        opt[i]->setGeometry(6, 18 + 18 * i, 97, 13);
+    }
+    opt[0]->setChecked(true);
+
+    for (int i = 0; i < 2; ++i) {
+        img[i] = new SaveIcon(this);
+        img[i]->setGeometry(78, i == 0 ? 27 : 72, 11, 11);
+        lab[i]->hide();
+        img[i]->hide();
+    }
+}
+
+void Form1::connectEvents() {
+    connect(cmdLoad, &QPushButton::clicked, this, &Form1::cmdLoad_Click);
+    connect(lst, &QListWidget::itemSelectionChanged, this, &Form1::lst_Click);
+    connect(chk, &QCheckBox::clicked, this, &Form1::chk_Click);
+    for (int i = 0; i < 3; ++i) connect(opt[i], &QRadioButton::clicked, this, [this, i] { opt_Click(i); });
+    for (int i = 0; i < 2; ++i) connect(img[i], &SaveIcon::clicked, this, [this, i] { img_Click(i); });
+}
+
+void Form1::Form_Load() {
+    QStringList problems;
+    loadTable(programDir_, "map.txt", colours, readColourTable, problems);
+    loadTable(programDir_, "size.txt", sizes, readSizeTable, problems);
+    Label1->setText(QString());
+    Label1->adjustSize();
+    if (!problems.isEmpty()) {
+        loadProblems_ = QStringLiteral("Some of the tables beside the program could not be read as they are; "
+                                       "hexpane goes on with what it read.\n\n") +
+                        problems.join(u'\n');
+    }
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (loadProblems_.isEmpty()) return;
+    // After the window is on screen, so the message has the window behind it.
+    QTimer::singleShot(0, this, [this, text = std::exchange(loadProblems_, QString())] {
+        messages_->show(QMessageBox::Warning, text);
+    });
+}
+
+void Form1::cmdLoad_Click() {
+    cd->DefaultExt = QStringLiteral(".vkp");
+    cd->Filter = QStringLiteral("*.vkp|*.vkp");
+    cd->FileName = QString();
+    if (!cd->ShowOpen()) return;
+
+    // The whole file is read before anything changes, so a failed read leaves
+    // the list and the panes as they were.
+    QString error;
+    std::vector<PictureRecord> read = readFile(cd->FileName, readPatch, &error);
+    if (!error.isEmpty()) {
+        messages_->show(QMessageBox::Critical, QStringLiteral("Cannot read %1:\n%2")
+                                                   .arg(QDir::toNativeSeparators(cd->FileName), error));
+        return;
+    }
+    pictures = std::move(read);
+    const QSignalBlocker quiet(lst);  // refilling is no selection by the user
+    lst->clear();
+    for (const PictureRecord& picture : pictures) lst->addItem(nameText(picture.name));
+}
+
+int Form1::selectedIndex() const {
+    const QList<QListWidgetItem*> selected = lst->selectedItems();
+    return selected.isEmpty() ? -1 : lst->row(selected.constFirst());
+}
+
+std::vector<SizeRecord> Form1::FindSizes() const {
+    return findSizes(sizes, pixelCount(pictures[std::size_t(selectedIndex())]));
+}
+
+void Form1::lst_Click() {
+    const bool framed = chk->isChecked();
+    for (int i = 0; i < 2; ++i) {
+        pic[i]->setFrame(framed);
+        pic[i]->hide();
+        lab[i]->hide();
+        img[i]->hide();
+    }
+
+    const int s = selectedIndex();
+    if (s < 0) return;
+
+    const std::vector<SizeRecord> found = FindSizes();
+    const auto width = found.empty() ? std::nullopt : readWholeNumber(found.front().width);
+    const auto height = found.empty() ? std::nullopt : readWholeNumber(found.front().height);
+    if (!width || !height || *width < 1 || *height < 1) {
+        Label1->setText(QStringLiteral("Error"));
+        Label1->adjustSize();
+        return;
+    }
+    const int W = *width, H = *height;
+    Label1->setText(QStringLiteral("%1x%2").arg(W).arg(H));
+    Label1->adjustSize();
+
+    const int b = framed ? 1 : 0;
+    const TransparentColour option = opt[0]->isChecked()   ? TransparentColour::Form
+                                     : opt[1]->isChecked() ? TransparentColour::Phone
+                                                           : TransparentColour::Standard;
+    const std::string* data[2] = {&pictures[std::size_t(s)].oldHex, &pictures[std::size_t(s)].newHex};
+    for (int i = 0; i < 2; ++i) {
+        pic[i]->resize(std::min(W, QWIDGETSIZE_MAX - 2 * b) + 2 * b, std::min(H, QWIDGETSIZE_MAX - 2 * b) + 2 * b);
+        pic[i]->setImage(paneImage(renderPane(*data[i], W, H, colours, option), W, H, pic[i]->palette()));
+    }
+
+    lab[1]->move(lab[1]->x(), pic[0]->y() + pic[0]->height() + 10);
+    img[1]->move(img[1]->x(), lab[1]->y() + 1);
+    pic[1]->move(pic[1]->x(), pic[0]->y() - lab[0]->y() + lab[1]->y());
+
+    for (int i = 0; i < 2; ++i) {
+        pic[i]->show();
+        lab[i]->show();
+        img[i]->show();
+    }
+}
+
+void Form1::chk_Click() { lst_Click(); }
+
+void Form1::opt_Click(int) { lst_Click(); }
+
+void Form1::img_Click(int Index) {
+    cd->DefaultExt = QStringLiteral(".bmp");
+    cd->Filter = QStringLiteral("*.bmp|*.bmp");
+    cd->FileName = QString();
+    if (!cd->ShowSave()) return;
+    const QString error = saveBitmap(pic[std::size_t(Index)]->image(), cd->FileName);
+    if (!error.isEmpty()) messages_->show(QMessageBox::Critical, error);
+}
+
+}  // namespace hexpane

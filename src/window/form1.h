@@ -1,1 +1,75 @@
+// The one window: its controls, its three tables, and the handlers the
+// controls' events run.
 #pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "patch/patch_reader.h"
+#include "tables/colour_table.h"
+#include "tables/size_table.h"
+#include "window/toolkit.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace hexpane {
+
+class Pane;
+class SaveIcon;
+
+class Form1 final : public QWidget {
+    Q_OBJECT
+public:
+    // The Qt dialog and message box, tables beside the program.
+    Form1();
+    // Tables are read from programDir.
+    Form1(std::unique_ptr<CommonDialog> dialog, std::unique_ptr<MessageBox> messages, const QString& programDir);
+    ~Form1() override;
+
+    // Controls, in the tab order.
+    QListWidget* lst;
+    QPushButton* cmdLoad;
+    std::array<Pane*, 2> pic;
+    QLabel* Label1;
+    QCheckBox* chk;
+    std::array<QLabel*, 2> lab;
+    QGroupBox* Frame1;
+    std::array<QRadioButton*, 3> opt;
+    std::array<SaveIcon*, 2> img;
+    std::unique_ptr<CommonDialog> cd;
+
+    // State: pictures[i] is item i of lst.
+    ColourTable colours;
+    std::vector<SizeRecord> sizes;
+    std::vector<PictureRecord> pictures;
+
+    void Form_Load();
+    void cmdLoad_Click();
+    void lst_Click();
+    void chk_Click();
+    void opt_Click(int Index);
+    void img_Click(int Index);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createControls();
+    void connectEvents();
+    std::vector<SizeRecord> FindSizes() const;
+    int selectedIndex() const;
+
+    std::unique_ptr<MessageBox> messages_;
+    QString programDir_;
+    QString loadProblems_;  // shown once the window is on screen
+};
+
+}  // namespace hexpane

@@ -1,1 +1,64 @@
 #include "window/system_colours.h"
+
+#include <array>
+
+namespace hexpane {
+
+namespace {
+
+// System colour index → the palette role that shows the same thing.
+constexpr std::array kSystemRoles = {
+    QPalette::Button,           // 0 scroll bar
+    QPalette::Window,           // 1 desktop
+    QPalette::Highlight,        // 2 active title bar
+    QPalette::Mid,              // 3 inactive title bar
+    QPalette::Window,           // 4 menu
+    QPalette::Base,             // 5 window background
+    QPalette::WindowText,       // 6 window frame
+    QPalette::WindowText,       // 7 menu text
+    QPalette::Text,             // 8 window text
+    QPalette::HighlightedText,  // 9 title bar text
+    QPalette::Mid,              // 10 active border
+    QPalette::Mid,              // 11 inactive border
+    QPalette::Dark,             // 12 application workspace
+    QPalette::Highlight,        // 13 highlight
+    QPalette::HighlightedText,  // 14 highlighted text
+    QPalette::Window,           // 15 face of windows and buttons
+    QPalette::Dark,             // 16 button shadow
+    QPalette::PlaceholderText,  // 17 grey text
+    QPalette::ButtonText,       // 18 button text
+    QPalette::WindowText,       // 19 inactive title bar text
+    QPalette::Light,            // 20 button highlight
+    QPalette::Shadow,           // 21 dark shadow
+    QPalette::Midlight,         // 22 light edge
+    QPalette::ToolTipText,      // 23 tooltip text
+    QPalette::ToolTipBase,      // 24 tooltip background
+};
+
+}  // namespace
+
+QRgb toRgb(ColourValue colour, const QPalette& palette) {
+    if (colour & 0x80000000u) {
+        const std::size_t index = colour & 0xFFFFu;
+        return index < kSystemRoles.size() ? palette.color(kSystemRoles[index]).rgb() : qRgb(0, 0, 0);
+    }
+    return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+QImage paneImage(std::span<const ColourValue> colours, int width, int height, const QPalette& palette) {
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull() || colours.size() != std::size_t(width) * std::size_t(height)) return image;
+    const QRgb window = toRgb(kWindowBackground, palette);
+    const QRgb face = toRgb(kFaceColour, palette);
+    for (int y = 0; y < height; ++y) {
+        const ColourValue* in = colours.data() + std::size_t(y) * std::size_t(width);
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const ColourValue c = in[x];
+            out[x] = c == kWindowBackground ? window : c == kFaceColour ? face : toRgb(c, palette);
+        }
+    }
+    return image;
+}
+
+}  // namespace hexpane

@@ -1,1 +1,20 @@
+// Colour values as the panes show them: a plain value is 0x00BBGGRR, a value
+// with the top bit set names a system colour, taken from the window's palette
+// at the moment of drawing.
 #pragma once
+
+#include <QImage>
+#include <QPalette>
+
+#include <span>
+
+#include "tables/colour_table.h"
+
+namespace hexpane {
+
+QRgb toRgb(ColourValue colour, const QPalette& palette);
+
+// An image of width × height pixels from row-major colour values.
+QImage paneImage(std::span<const ColourValue> colours, int width, int height, const QPalette& palette);
+
+}  // namespace hexpane

@@ -1,1 +1,73 @@
+// A window on the offscreen platform, with its tables in a scratch folder and
+// its dialog and message box answered by the test.
 #pragma once
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "test_toolkit.h"
+#include "window/form1.h"
+
+namespace hexpane::test {
+
+inline void writeFile(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes.data(), qint64(bytes.size()));
+}
+
+// map.txt: a few colours that tests can recognise; size.txt: a few sizes.
+inline constexpr const char* kTestMap = "00 000000\r\nFF FFFFFF\r\nA0 0000FF\r\nB1 00FF00\r\nC0 FF0000\r\n";
+inline constexpr const char* kTestSizes = "2,2\r\n4,3\r\n3,4\r\n101,80\r\n";
+
+class WindowTest : public testing::Test {
+public:
+    // Builds the window over the given tables (nullptr: that file is missing).
+    void open(const char* map = kTestMap, const char* sizes = kTestSizes) {
+        ASSERT_TRUE(dir.isValid());
+        for (const auto& [name, text] : {std::pair{"map.txt", map}, std::pair{"size.txt", sizes}}) {
+            QFile::remove(dir.filePath(name));
+            if (text) writeFile(dir.filePath(name), text);
+        }
+        auto scripted = std::make_unique<ScriptedDialog>();
+        auto recorded = std::make_unique<RecordedMessages>();
+        dialog = scripted.get();
+        messages = recorded.get();
+        form = std::make_unique<Form1>(std::move(scripted), std::move(recorded), dir.path());
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        QCoreApplication::processEvents();
+    }
+
+    void SetUp() override { open(); }
+
+    // Writes a patch file into the scratch folder and opens it through cmdLoad.
+    QString load(const std::string& patch, const QString& name = QStringLiteral("open.vkp")) {
+        const QString path = dir.filePath(name);
+        writeFile(path, patch);
+        dialog->answers.emplace_back(path);
+        QTest::mouseClick(form->cmdLoad, Qt::LeftButton);
+        return path;
+    }
+
+    void select(int row) {
+        const QRect item = form->lst->visualItemRect(form->lst->item(row));
+        QTest::mouseClick(form->lst->viewport(), Qt::LeftButton, {}, item.center());
+    }
+
+    QTemporaryDir dir;
+    ScriptedDialog* dialog = nullptr;
+    RecordedMessages* messages = nullptr;
+    std::unique_ptr<Form1> form;
+};
+
+}  // namespace hexpane::test
