@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs hexpane on Debian 12.
+#   ./build.sh run     install what is missing, build, start hexpane
+#   ./build.sh test    install what is missing, build, run every test
+#   ./build.sh bench   install what is missing, build, run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")"
+
+RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core)
+TEST_PACKAGES=("${RUN_PACKAGES[@]}" libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
+               xvfb xauth xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file)
+
+need() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "hexpane needs these Debian packages; install them with:" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {  # build dir, then cmake options
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir"
+}
+
+case "${1:-}" in
+run)
+    need "${RUN_PACKAGES[@]}"
+    configure_and_build build -DHEXPANE_TESTS=OFF
+    exec build/src/hexpane
+    ;;
+test)
+    need "${TEST_PACKAGES[@]}"
+    configure_and_build build -DHEXPANE_BENCH=ON
+    ctest --test-dir build --output-on-failure
+    # Every test again with AddressSanitizer and UndefinedBehaviorSanitizer.
+    configure_and_build build-sanitize -DHEXPANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+    ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-sanitize --output-on-failure -LE 'real|package'
+    # Every parser fuzzed for a while; a crash fails the run and leaves its input in the log.
+    CC=clang CXX=clang++ configure_and_build build-fuzz -DHEXPANE_FUZZ=ON -DHEXPANE_TESTS=OFF
+    fuzz/run.sh "${HEXPANE_FUZZ_SECONDS:-30}" build-fuzz
+    ;;
+bench)
+    need "${TEST_PACKAGES[@]}"
+    configure_and_build build-bench -DHEXPANE_BENCH=ON -DHEXPANE_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+    build-bench/bench/patch_reader_bench
+    build-bench/bench/render_bench
+    QT_QPA_PLATFORM=offscreen build-bench/bench/window_bench
+    bench/startup.sh build-bench
+    ;;
+*)
+    echo "usage: $0 run|test|bench" >&2
+    exit 2
+    ;;
+esac
