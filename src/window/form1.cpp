@@ -37,7 +37,7 @@ void loadTable(const QString& dir, const char* name, Table& table, Read read, QS
     table = readFile(path, [&](std::istream& in) { return read(in, &found); }, &error);
     if (!error.isEmpty()) problems << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), error);
     for (const std::string& problem : found) {
-        problems << QStringLiteral("%1: %2").arg(QString::fromLatin1(name), QString::fromStdString(problem));
+        problems << QStringLiteral("%1: %2").arg(QString::fromLatin1(name), nameText(problem));
     }
 }
 
