@@ -62,6 +62,12 @@ void Form1::createControls() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(193, 379);
+    // The small sans serif such windows are laid out for; the controls' sizes
+    // assume it.
+    QFont small(QStringLiteral("MS Sans Serif"));
+    small.setStyleHint(QFont::SansSerif);
+    small.setPointSizeF(8.25);
+    setFont(small);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
@@ -83,9 +89,7 @@ void Form1::createControls() {
 
     Label1 = new QLabel(QStringLiteral("#"), this);
     Label1->setGeometry(78, 6, 7, 13);
-    QFont underlined(QStringLiteral("MS Sans Serif"));
-    underlined.setStyleHint(QFont::SansSerif);
-    underlined.setPointSizeF(8.25);
+    QFont underlined = small;
     underlined.setUnderline(true);
     Label1->setFont(underlined);
 
@@ -97,6 +101,7 @@ void Form1::createControls() {
     lab[0]->setGeometry(93, 26, 36, 13);
     lab[1] = new QLabel(QStringLiteral("Новая"), this);
     lab[1]->setGeometry(93, 72, 32, 13);
+    for (QLabel* caption : lab) caption->adjustSize();  // captions size themselves to their text
 
     Frame1 = new QGroupBox(QStringLiteral("Прозрачный цвет"), this);
     Frame1->setGeometry(78, 246, 109, 73);

@@ -44,6 +44,7 @@ TEST_F(Startup, ControlsStandWhereTheyBelong) {
     EXPECT_EQ(form->Label1->pos(), QPoint(78, 6));
     EXPECT_EQ(form->lab[0]->pos(), QPoint(93, 26));
     EXPECT_EQ(form->lab[1]->pos(), QPoint(93, 72));
+    for (QLabel* label : form->lab) EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
 }
 
 TEST_F(Startup, CaptionsAndFirstStates) {
