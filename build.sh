@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 
 RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core)
 TEST_PACKAGES=("${RUN_PACKAGES[@]}" libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-               xvfb xauth xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file)
+               xvfb xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file python3)
 
 need() {
     local missing=()

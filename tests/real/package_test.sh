@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The installed program: `cmake --install` into a scratch prefix and the
+# Debian package from cpack, unpacked into a scratch root. Both must hold the
+# program with its two tables in one folder, the command on the PATH, a valid
+# desktop entry and the icon; the packaged command must start from another
+# directory with no warning box, and the package must declare the Qt 6
+# libraries it needs.
+#
+# Usage: package_test.sh BUILD_DIR SOURCE_DIR   (run after the build)
+# CMAKE and CPACK may name the tools to use (default: those on the PATH).
+set -euo pipefail
+[ $# -eq 2 ] || { echo "usage: $0 BUILD_DIR SOURCE_DIR" >&2; exit 2; }
+build=$(realpath "$1")
+source_dir=$(realpath "$2")
+# shellcheck source=SCRIPTDIR/xsession.sh
+source "$(dirname "$0")/xsession.sh"
+cmake=${CMAKE:-cmake}
+cpack=${CPACK:-cpack}
+xs_require "$cmake" "$cpack" dpkg-deb dpkg-shlibdeps desktop-file-validate identify
+[ -f "$build/CPackConfig.cmake" ] || xs_die "no CPackConfig.cmake in $build: configure the project first"
+xs_begin
+
+# check_tree PREFIX: the installed files under PREFIX (e.g. .../usr).
+check_tree() {
+    local prefix=$1 app=$1/libexec/hexpane table
+    if [ ! -f "$app/hexpane" ] || [ ! -x "$app/hexpane" ]; then
+        xs_die "no program at $app/hexpane"
+    fi
+    for table in map.txt size.txt; do
+        cmp -s "$app/$table" "$source_dir/data/$table" || xs_die "$app/$table is missing or differs from data/$table"
+    done
+    [ -L "$prefix/bin/hexpane" ] || xs_die "$prefix/bin/hexpane is not a link"
+    [ "$(readlink -f "$prefix/bin/hexpane")" = "$(readlink -f "$app/hexpane")" ] ||
+        xs_die "$prefix/bin/hexpane points to $(readlink "$prefix/bin/hexpane"), not the program"
+    case $(readlink "$prefix/bin/hexpane") in
+        /*) xs_die "$prefix/bin/hexpane is an absolute link, which breaks once the tree moves" ;;
+    esac
+
+    local desktop=$prefix/share/applications/hexpane.desktop report
+    [ -f "$desktop" ] || xs_die "no desktop entry at $desktop"
+    report=$(desktop-file-validate "$desktop" 2>&1) || xs_die "desktop entry is not valid: $report"
+    [ -z "$report" ] || xs_die "desktop-file-validate has remarks: $report"
+    grep -qx 'Exec=hexpane' "$desktop" || xs_die "the desktop entry does not run plain 'hexpane'"
+    grep -qx 'Icon=hexpane' "$desktop" || xs_die "the desktop entry does not name the icon hexpane"
+
+    local icon=$prefix/share/icons/hicolor/32x32/apps/hexpane.png
+    [ "$(identify -format '%m %wx%h' "$icon" 2>/dev/null)" = "PNG 32x32" ] || xs_die "no 32x32 PNG icon at $icon"
+}
+
+xs_note "cmake --install into a scratch prefix"
+"$cmake" --install "$build" --prefix "$XS_TMP/prefix" >"$XS_TMP/install.log" 2>&1 ||
+    xs_die "cmake --install failed: $(tail -n 5 "$XS_TMP/install.log")"
+check_tree "$XS_TMP/prefix"
+
+xs_note "cpack -G DEB"
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$XS_TMP/deb" >"$XS_TMP/cpack.log" 2>&1 ||
+    xs_die "cpack failed: $(tail -n 5 "$XS_TMP/cpack.log")"
+debs=("$XS_TMP"/deb/hexpane_*.deb)
+if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+    xs_die "cpack made no single hexpane .deb: $(ls "$XS_TMP/deb")"
+fi
+deb=${debs[0]}
+
+[ "$(dpkg-deb -f "$deb" Package)" = hexpane ] || xs_die "the package is not named hexpane"
+[ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || xs_die "the package has no maintainer"
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libqt6core6 libqt6gui6 libqt6widgets6; do
+    grep -qE "(^|, )$library( |,|$)" <<<"$depends" || xs_die "Depends lacks $library: $depends"
+done
+if command -v apt-get >/dev/null; then
+    # the declared dependencies resolve against this system's package lists
+    apt-get install --simulate --no-install-recommends "$deb" >"$XS_TMP/apt.log" 2>&1 ||
+        xs_die "apt cannot satisfy the package's dependencies: $(tail -n 5 "$XS_TMP/apt.log")"
+fi
+
+dpkg-deb -x "$deb" "$XS_TMP/root"
+check_tree "$XS_TMP/root/usr"
+unexpected=$(find "$XS_TMP/root" ! -type d -printf '/%P\n' | grep -vE '^/usr/(bin|libexec/hexpane|share/(applications|icons))/' || true)
+[ -z "$unexpected" ] || xs_die "the package holds unexpected files: $unexpected"
+
+xs_note "the packaged command, started from another directory"
+mkdir "$XS_TMP/elsewhere"
+xs_start installed "$XS_TMP/elsewhere" "$XS_TMP/root/usr/bin/hexpane"
+pid=$XS_PID
+window=$(xs_wait_window "$pid" hexpane 20)
+[ "$(xs_size "$window")" = 193x379 ] || xs_die "the installed program's window is $(xs_size "$window")"
+xs_expect_alone "$pid" "$window" 2
+xs_close "$window"
+xs_wait_exit "$pid" 10
+
+xs_note "PASS: $(basename "$deb"), Depends: $depends"
