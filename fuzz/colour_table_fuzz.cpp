@@ -1,0 +1,107 @@
+// readColourTable against the table format read by hand: the code in
+// characters 1-2, blue, green and red in characters 4-9, keys without case.
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "tables/colour_table.h"
+
+namespace {
+
+std::string folded(std::string_view code) {
+    std::string key;
+    for (const char c : code) key.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    return key;
+}
+
+std::string lowered(std::string_view code) {
+    std::string key;
+    for (const char c : code) key.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+    return key;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// Characters `from` and `from` + 1 (from 1) read as "&H" and the text: blanks
+// and tabs fall out, then the hexadecimal digits up to the first other one.
+std::uint32_t component(std::string_view line, std::size_t from) {
+    if (from > line.size()) return 0;
+    std::uint32_t value = 0;
+    for (const char c : line.substr(from - 1, 2)) {
+        if (c == ' ' || c == '\t') continue;
+        const int digit = hexDigit(c);
+        if (digit < 0) break;
+        value = value * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    fuzz::View view(text);
+    std::istream in(&view);
+    std::vector<std::string> problems;
+    const hexpane::ColourTable table = hexpane::readColourTable(in, &problems);
+
+    const auto lines = fuzz::tableLines(text);
+    FUZZ_CHECK(table.size() <= lines.size());
+
+    std::map<std::string, hexpane::ColourValue> first;  // folded code -> colour of its first line
+    for (const std::string_view line : lines) {
+        const std::string_view code = line.substr(0, 2);
+        const hexpane::ColourValue colour = component(line, 8) | component(line, 6) << 8 | component(line, 4) << 16;
+        const auto entry = first.emplace(folded(code), colour).first;
+
+        const auto found = table.lookup(code);
+        FUZZ_CHECK(found.has_value());
+        FUZZ_CHECK(*found == entry->second);
+        FUZZ_CHECK(*found <= 0xFFFFFFu);
+        FUZZ_CHECK(table.lookup(folded(code)) == found);
+        FUZZ_CHECK(table.lookup(lowered(code)) == found);
+    }
+    FUZZ_CHECK(table.size() == first.size());
+
+    // A repeated code is reported: the first five, then how many more.
+    const std::size_t repeats = lines.size() - first.size();
+    FUZZ_CHECK(problems.size() == (repeats <= 5 ? repeats : 6));
+
+    // Keys are the code alone, at most two characters.
+    if (size >= 3) FUZZ_CHECK(!table.lookup(text.substr(0, 3)).has_value());
+    if (size >= 2) {
+        const std::string_view code = text.substr(size - 2);
+        FUZZ_CHECK(table.lookup(code).has_value() == (first.count(folded(code)) == 1));
+    }
+
+    // A read that fails part way keeps the complete lines before the failure
+    // and says where it stopped.
+    if (size > 0 && data[size - 1] % 4 == 1) {
+        const std::string_view prefix = text.substr(0, size * data[0] / 256);
+        fuzz::View failing(prefix, true);
+        std::istream failingIn(&failing);
+        std::vector<std::string> failed;
+        const hexpane::ColourTable partial = hexpane::readColourTable(failingIn, &failed);
+        const auto complete = fuzz::tableLines(fuzz::completeLines(prefix));
+        FUZZ_CHECK(!failed.empty() && fuzz::tellsReadError(failed.back(), complete.size()));
+        std::set<std::string> codes;
+        for (const std::string_view line : complete) {
+            const std::string_view code = line.substr(0, 2);
+            codes.insert(folded(code));
+            FUZZ_CHECK(partial.lookup(code) == table.lookup(code));
+        }
+        FUZZ_CHECK(partial.size() == codes.size());
+    }
+    return 0;
+}

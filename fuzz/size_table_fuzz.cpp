@@ -1,0 +1,97 @@
+// readSizeTable and findSizes: every record is a line split at its commas, its
+// pixel count reads back as width times height, and a lookup returns exactly
+// the records of that count, in table order.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <istream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "tables/number_reader.h"
+#include "tables/size_table.h"
+
+namespace {
+
+bool same(const hexpane::SizeRecord& a, const hexpane::SizeRecord& b) {
+    return a.width == b.width && a.height == b.height && a.pixelCount == b.pixelCount;
+}
+
+void checkLookup(const std::vector<hexpane::SizeRecord>& sizes, std::int32_t count) {
+    const auto found = hexpane::findSizes(sizes, count);
+    std::size_t next = 0;
+    for (const hexpane::SizeRecord& size : sizes) {
+        if (hexpane::readNumber(size.pixelCount) != count) continue;
+        FUZZ_CHECK(next < found.size() && same(found[next], size));
+        ++next;
+    }
+    FUZZ_CHECK(next == found.size());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    fuzz::View view(text);
+    std::istream in(&view);
+    std::vector<std::string> problems;
+    const auto sizes = hexpane::readSizeTable(in, &problems);
+
+    const auto lines = fuzz::tableLines(text);
+    FUZZ_CHECK(sizes.size() <= lines.size());
+
+    // Field 0 stands before the first comma, field 1 between the first and the
+    // second; a line whose product is no finite number is skipped.
+    std::size_t next = 0;
+    for (const std::string_view line : lines) {
+        const std::size_t comma = line.find(',');
+        const std::string_view width = line.substr(0, comma);
+        const std::string_view height =
+            comma == std::string_view::npos ? std::string_view() : line.substr(comma + 1).substr(0, line.substr(comma + 1).find(','));
+        const double product = hexpane::readNumber(width) * hexpane::readNumber(height);
+        if (!std::isfinite(product)) continue;
+        FUZZ_CHECK(next < sizes.size());
+        const hexpane::SizeRecord& record = sizes[next++];
+        FUZZ_CHECK(record.width == width && record.height == height);
+        FUZZ_CHECK(hexpane::readNumber(record.pixelCount) == product);
+        // A whole product below 10^15 is written as plain digits.
+        if (product == std::trunc(product) && std::fabs(product) < 1e15) {
+            const std::string digits = std::to_string(static_cast<long long>(product));
+            FUZZ_CHECK(record.pixelCount == digits);
+        }
+    }
+    FUZZ_CHECK(next == sizes.size());
+    const std::size_t skipped = lines.size() - sizes.size();
+    FUZZ_CHECK(problems.size() == (skipped <= 5 ? skipped : 6));
+
+    checkLookup(sizes, 0);
+    checkLookup(sizes, 1);
+    checkLookup(sizes, 38720);
+    checkLookup(sizes, -1);
+    checkLookup(sizes, std::numeric_limits<std::int32_t>::max());
+    for (std::size_t i = 0; i < sizes.size() && i < 16; ++i) {
+        const auto count = hexpane::readWholeNumber(sizes[i].pixelCount);
+        if (count) checkLookup(sizes, *count);
+    }
+
+    // A read that fails part way keeps the records of the complete lines before
+    // the failure and says where it stopped.
+    if (size > 0 && data[size - 1] % 4 == 1) {
+        const std::string_view prefix = text.substr(0, size * data[0] / 256);
+        fuzz::View failing(prefix, true);
+        std::istream failingIn(&failing);
+        std::vector<std::string> failed;
+        const auto partial = hexpane::readSizeTable(failingIn, &failed);
+        const auto complete = fuzz::tableLines(fuzz::completeLines(prefix));
+        FUZZ_CHECK(!failed.empty() && fuzz::tellsReadError(failed.back(), complete.size()));
+        FUZZ_CHECK(partial.size() <= complete.size() && partial.size() <= sizes.size());
+        for (std::size_t i = 0; i < partial.size(); ++i) FUZZ_CHECK(same(partial[i], sizes[i]));
+        fuzz::View whole(fuzz::completeLines(prefix));
+        std::istream wholeIn(&whole);
+        FUZZ_CHECK(hexpane::readSizeTable(wholeIn).size() == partial.size());
+    }
+    return 0;
+}
