@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <istream>
+#include <new>
 #include <streambuf>
 #include <vector>
 
@@ -38,7 +39,13 @@ auto readFile(const QString& path, Read read, QString* error) -> decltype(read(s
     }
     FileStreamBuf buffer(file);
     std::istream in(&buffer);
-    auto result = read(in);
+    decltype(read(in)) result;
+    try {
+        result = read(in);
+    } catch (const std::bad_alloc&) {
+        *error = QStringLiteral("There is not enough memory to read it.");
+        return {};
+    }
     if (file.error() != QFileDevice::NoError) {
         *error = file.errorString();
         return {};

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <new>
 
 #include "picture/render.h"
 #include "tables/number_reader.h"
@@ -209,9 +210,15 @@ void Form1::lst_Click() {
                                      : opt[1]->isChecked() ? TransparentColour::Phone
                                                            : TransparentColour::Standard;
     const std::string* data[2] = {&pictures[std::size_t(s)].oldHex, &pictures[std::size_t(s)].newHex};
-    for (int i = 0; i < 2; ++i) {
-        pic[i]->resize(std::min(W, QWIDGETSIZE_MAX - 2 * b) + 2 * b, std::min(H, QWIDGETSIZE_MAX - 2 * b) + 2 * b);
-        pic[i]->setImage(paneImage(renderPane(*data[i], W, H, colours, option), W, H, pic[i]->palette()));
+    try {
+        for (int i = 0; i < 2; ++i) {
+            pic[i]->resize(std::min(W, QWIDGETSIZE_MAX - 2 * b) + 2 * b, std::min(H, QWIDGETSIZE_MAX - 2 * b) + 2 * b);
+            pic[i]->setImage(paneImage(renderPane(*data[i], W, H, colours, option), W, H, pic[i]->palette()));
+        }
+    } catch (const std::bad_alloc&) {
+        messages_->show(QMessageBox::Critical,
+                        QStringLiteral("There is not enough memory to draw a %1x%2 picture.").arg(W).arg(H));
+        return;  // the groups stay hidden
     }
 
     lab[1]->move(lab[1]->x(), pic[0]->y() + pic[0]->height() + 10);

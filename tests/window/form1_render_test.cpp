@@ -173,6 +173,25 @@ TEST_F(Selecting, ArrowKeysSelectLikeAClick) {
     EXPECT_EQ(form->Label1->text(), "4x3");
 }
 
+TEST(SelectingHugePictures, NotEnoughMemoryToDrawIsReportedAndNothingShows) {
+    HEXPANE_SKIP_UNDER_ASAN();
+    struct Window : WindowTest {
+        void TestBody() override {}
+    } window;
+    window.open(kTestMap, "4096,2048\r\n");
+    window.load("; Picture Data\r\n1: " + std::string(std::size_t(2) * 4096 * 2048, 'F') + "\r\n");
+    {
+        const MemoryLimit limit(16 << 20);
+        window.select(0);
+    }
+    ASSERT_EQ(window.messages->shown.size(), 1u);
+    EXPECT_EQ(window.messages->shown[0].first, QMessageBox::Critical);
+    EXPECT_TRUE(window.messages->shown[0].second.contains("4096x2048"));
+    EXPECT_FALSE(window.form->pic[1]->isVisible());
+    QTest::mouseClick(window.form->chk, Qt::LeftButton);  // with the memory back it draws
+    EXPECT_TRUE(window.form->pic[1]->isVisible());
+}
+
 // Size records whose width or height is no whole number of at least 1 fit no
 // picture, so the caption says so instead of drawing nonsense.
 TEST(SelectingOddSizes, UnusableWidthsAndHeightsShowError) {

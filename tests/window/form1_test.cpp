@@ -203,6 +203,25 @@ TEST_F(Opening, AFileThatCannotBeReadLeavesTheListAsItWas) {
     }
 }
 
+TEST_F(Opening, AFileTooLargeForMemoryIsReportedAndTheListStays) {
+    HEXPANE_SKIP_UNDER_ASAN();
+    load(kThreePictures);
+    const QString path = dir.filePath("huge.vkp");
+    writeFile(path, "; Picture Data\r\n1: " + std::string(std::size_t(96) << 20, 'A') + "\r\n");
+    dialog->answers.emplace_back(path);
+
+    {
+        const MemoryLimit limit(48 << 20);
+        QTest::mouseClick(form->cmdLoad, Qt::LeftButton);
+    }
+
+    ASSERT_EQ(messages->shown.size(), 1u);
+    EXPECT_EQ(messages->shown[0].first, QMessageBox::Critical);
+    EXPECT_TRUE(messages->shown[0].second.contains("memory"));
+    EXPECT_EQ(form->lst->count(), 3);
+    EXPECT_EQ(form->pictures.size(), 3u);
+}
+
 TEST_F(Opening, NamesShowInUtf8OrWindows1251) {
     load("##### Picture Лого\r\n; Picture Data\r\n"
          "##### Picture \xcb\xee\xe3\xee\xf2\xe8\xef\r\n; Picture Data\r\n"
