@@ -7,6 +7,7 @@
 #include <istream>
 #include <new>
 #include <streambuf>
+#include <utility>
 #include <vector>
 
 namespace hexpane {

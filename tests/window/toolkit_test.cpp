@@ -41,28 +41,23 @@ protected:
 };
 
 TEST_F(QtDialog, SaveOffersTheOneFilterAndAddsTheDefaultExtension) {
-    cd.DefaultExt = ".bmp";
-    cd.Filter = "*.bmp|*.bmp";
-    cd.FileName = dir.filePath("x");
-    QStringList filters;
-    whenShown([&](QFileDialog& dialog) {
-        filters = dialog.nameFilters();
-        type(dialog, QStringLiteral("picture"));
-    });
-    ASSERT_TRUE(cd.ShowSave());
-    EXPECT_EQ(filters, QStringList{"*.bmp (*.bmp)"});
-    EXPECT_EQ(cd.FileName, dir.filePath("picture.bmp"));
-}
-
-TEST_F(QtDialog, ATypedExtensionStays) {
-    cd.DefaultExt = ".bmp";
-    cd.Filter = "*.bmp|*.bmp";
-    cd.FileName = dir.filePath("x");
-    whenShown([&](QFileDialog& dialog) {
-        type(dialog, QStringLiteral("picture.dib"));
-    });
-    ASSERT_TRUE(cd.ShowSave());
-    EXPECT_EQ(cd.FileName, dir.filePath("picture.dib"));
+    const struct {
+        const char* typed;
+        const char* saved;
+    } cases[] = {{"picture", "picture.bmp"}, {"picture.dib", "picture.dib"}, {"picture.bmp", "picture.bmp"}};
+    for (const auto& c : cases) {
+        cd.DefaultExt = ".bmp";
+        cd.Filter = "*.bmp|*.bmp";
+        cd.FileName = dir.filePath("x");
+        QStringList filters;
+        whenShown([&](QFileDialog& dialog) {
+            filters = dialog.nameFilters();
+            type(dialog, QString::fromUtf8(c.typed));
+        });
+        ASSERT_TRUE(cd.ShowSave()) << c.typed;
+        EXPECT_EQ(filters, QStringList{"*.bmp (*.bmp)"});
+        EXPECT_EQ(cd.FileName, dir.filePath(c.saved)) << c.typed;
+    }
 }
 
 TEST_F(QtDialog, OpenReturnsTheFullPathOfAnExistingFile) {
