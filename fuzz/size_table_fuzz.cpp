@@ -22,6 +22,10 @@ bool same(const hexpane::SizeRecord& a, const hexpane::SizeRecord& b) {
 
 void checkLookup(const std::vector<hexpane::SizeRecord>& sizes, std::int32_t count) {
     const auto found = hexpane::findSizes(sizes, count);
+    if (count < 0) {  // a count beyond 32 bits fits nothing
+        FUZZ_CHECK(found.empty());
+        return;
+    }
     std::size_t next = 0;
     for (const hexpane::SizeRecord& size : sizes) {
         if (hexpane::readNumber(size.pixelCount) != count) continue;
@@ -46,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Field 0 stands before the first comma, field 1 between the first and the
     // second; a line whose product is no finite number is skipped.
     std::size_t next = 0;
+    bool usable = false;
     for (const std::string_view line : lines) {
         const std::size_t comma = line.find(',');
         const std::string_view width = line.substr(0, comma);
@@ -56,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(next < sizes.size());
         const hexpane::SizeRecord& record = sizes[next++];
         FUZZ_CHECK(record.width == width && record.height == height);
+        const auto w = hexpane::readWholeNumber(width), h = hexpane::readWholeNumber(height);
+        usable = usable || (w && h && *w >= 1 && *h >= 1);
         FUZZ_CHECK(hexpane::readNumber(record.pixelCount) == product);
         // A whole product below 10^15 is written as plain digits.
         if (product == std::trunc(product) && std::fabs(product) < 1e15) {
@@ -65,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(next == sizes.size());
     const std::size_t skipped = lines.size() - sizes.size();
-    FUZZ_CHECK(problems.size() == (skipped <= 5 ? skipped : 6));
+    // Then a NUL byte anywhere, and a table without a usable size, are reported once each.
+    FUZZ_CHECK(problems.size() == (skipped <= 5 ? skipped : 6) + (text.find('\0') != std::string_view::npos) + !usable);
 
     checkLookup(sizes, 0);
     checkLookup(sizes, 1);

@@ -1,6 +1,7 @@
 #include "patch/patch_reader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -217,8 +218,11 @@ void PatchReader::closeRecord() {
 
 std::vector<PictureRecord> readPatch(std::istream& in) { return PatchReader().read(in); }
 
-std::int32_t pixelCount(const PictureRecord& picture) {
-    return static_cast<std::int32_t>(picture.newHex.size() / 2);
+std::int32_t pixelCount(const PictureRecord& picture) { return pixelCount(picture.newHex.size()); }
+
+std::int32_t pixelCount(std::size_t newHexLength) {
+    const std::size_t count = newHexLength / 2;
+    return count > std::size_t{INT32_MAX} ? -1 : static_cast<std::int32_t>(count);
 }
 
 }  // namespace hexpane

@@ -20,7 +20,9 @@ struct PictureRecord {
 // position, in lines of any length; memory follows the file's size.
 std::vector<PictureRecord> readPatch(std::istream& in);
 
-// Two characters per pixel; a lone last character is not counted.
+// Two characters per pixel of the new hex text; a lone last character is not
+// counted. A count beyond 32 bits is -1, which no usable size matches.
 std::int32_t pixelCount(const PictureRecord& picture);
+std::int32_t pixelCount(std::size_t newHexLength);
 
 }  // namespace hexpane

@@ -64,13 +64,16 @@ ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems
     std::map<std::string, std::size_t> firstLine;  // folded code -> line, for the reports
     std::string line;
     std::size_t number = 0;
+    std::size_t pixelCodes = 0;  // entries for two-character codes, the only ones a pixel can have
     while (readTableLine(in, line)) {
         ++number;
+        found.checkText(line);
         const ColourValue red = component(line, 8);
         const ColourValue green = component(line, 6);
         const ColourValue blue = component(line, 4);
         const std::string_view code = std::string_view(line).substr(0, 2);
         if (table.add(code, red | green << 8 | blue << 16)) {
+            if (code.size() == 2) ++pixelCodes;
             if (found.wanted()) firstLine.emplace(foldedCode(code), number);
         } else if (found.wanted()) {
             found.add("line " + std::to_string(number) + ": the code \"" + std::string(code) +
@@ -78,7 +81,8 @@ ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems
                       "; the first one is kept");
         }
     }
-    found.finish(in, number);
+    found.finish(in, number,
+                 pixelCodes > 0 ? nullptr : "it gives no colour to any pixel code, so every pixel is drawn black");
     return table;
 }
 

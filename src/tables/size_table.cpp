@@ -37,8 +37,10 @@ std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>
     TableProblems found(problems, "skipped line");
     std::string line;
     std::size_t number = 0;
+    bool usable = false;
     while (readTableLine(in, line)) {
         ++number;
+        found.checkText(line);
         const std::string_view text = line;
         const std::size_t firstComma = text.find(',');
         const std::string_view width = text.substr(0, firstComma);
@@ -54,17 +56,31 @@ std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>
             continue;
         }
         sizes.push_back({std::string(width), std::string(height), pixelCountText(product)});
+        usable = usable || drawingSize(std::span(&sizes.back(), 1));
     }
-    found.finish(in, number);
+    found.finish(in, number,
+                 usable ? nullptr
+                        : "it gives no usable size (a whole width and height of at least 1), "
+                          "so every picture shows Error");
     return sizes;
 }
 
+// A count below 0 stands for one beyond 32 bits: it fits no picture size.
 std::vector<SizeRecord> findSizes(const std::vector<SizeRecord>& sizes, std::int32_t pixelCount) {
     std::vector<SizeRecord> found;
+    if (pixelCount < 0) return found;
     for (const SizeRecord& size : sizes) {
         if (readNumber(size.pixelCount) == pixelCount) found.push_back(size);
     }
     return found;
+}
+
+std::optional<PictureSize> drawingSize(std::span<const SizeRecord> found) {
+    if (found.empty()) return std::nullopt;
+    const auto width = readWholeNumber(found.front().width);
+    const auto height = readWholeNumber(found.front().height);
+    if (!width || !height || *width < 1 || *height < 1) return std::nullopt;
+    return PictureSize{*width, *height};
 }
 
 }  // namespace hexpane

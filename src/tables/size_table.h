@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <istream>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,5 +17,14 @@ struct SizeRecord {
 
 std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>* problems = nullptr);
 std::vector<SizeRecord> findSizes(const std::vector<SizeRecord>& sizes, std::int32_t pixelCount);
+
+struct PictureSize {
+    std::int32_t width, height;
+};
+
+// The size a picture is drawn at: that of the first record found, when its
+// width and height texts are whole numbers of at least 1; otherwise none, and
+// the picture shows "Error".
+std::optional<PictureSize> drawingSize(std::span<const SizeRecord> found);
 
 }  // namespace hexpane

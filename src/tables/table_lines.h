@@ -52,14 +52,24 @@ public:
         }
     }
 
-    // Call once the file has been read: adds the count of problems not shown
-    // and notes a read failure, after `lines` complete lines.
-    void finish(const std::istream& in, std::size_t lines) {
+    // Text editors save tables as UTF-16 or binary now and then; such a file
+    // reads as lines full of NUL bytes that fit nothing.
+    void checkText(std::string_view line) { holdsNul_ = holdsNul_ || line.find('\0') != std::string_view::npos; }
+
+    // Call once the file has been read: adds the count of problems not shown,
+    // what is wrong with the file as a whole (`useless`, when the table gives
+    // nothing to use), and notes a read failure, after `lines` complete lines.
+    void finish(const std::istream& in, std::size_t lines, const char* useless = nullptr) {
         if (!out_) return;
         if (hidden_ > 0) {
             out_->push_back("and " + std::to_string(hidden_) + " more " + std::string(more_) +
                             (hidden_ > 1 ? "s" : ""));
         }
+        if (holdsNul_) {
+            out_->push_back("the file holds NUL bytes, so it is no plain 8-bit text file "
+                            "(saved as UTF-16, or not a text file at all?)");
+        }
+        if (useless) out_->push_back(useless);
         if (in.bad()) {
             out_->push_back(lines == 0 ? std::string("the file could not be read")
                                        : "the file could not be read past line " + std::to_string(lines));
@@ -73,6 +83,7 @@ private:
     std::string more_;
     std::size_t shown_ = 0;
     std::size_t hidden_ = 0;
+    bool holdsNul_ = false;
 };
 
 }  // namespace hexpane

@@ -16,7 +16,6 @@
 #include <new>
 
 #include "picture/render.h"
-#include "tables/number_reader.h"
 #include "window/bitmap_file.h"
 #include "window/file_stream.h"
 #include "window/name_text.h"
@@ -193,15 +192,13 @@ void Form1::lst_Click() {
     const int s = selectedIndex();
     if (s < 0) return;
 
-    const std::vector<SizeRecord> found = FindSizes();
-    const auto width = found.empty() ? std::nullopt : readWholeNumber(found.front().width);
-    const auto height = found.empty() ? std::nullopt : readWholeNumber(found.front().height);
-    if (!width || !height || *width < 1 || *height < 1) {
+    const std::optional<PictureSize> size = drawingSize(FindSizes());
+    if (!size) {
         Label1->setText(QStringLiteral("Error"));
         Label1->adjustSize();
         return;
     }
-    const int W = *width, H = *height;
+    const int W = size->width, H = size->height;
     Label1->setText(QStringLiteral("%1x%2").arg(W).arg(H));
     Label1->adjustSize();
 

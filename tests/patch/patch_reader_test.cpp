@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <random>
 #include <sstream>
 #include <string>
@@ -154,6 +155,15 @@ TEST(BinaryJunk, KeepsFormatInvariants) {
         EXPECT_EQ(record[0].find(' '), std::string::npos);
         for (const auto& field : record) EXPECT_EQ(field.find_first_of("\r\n"), std::string::npos);
     }
+}
+
+TEST(PixelCount, HalfTheNewHexLengthUntilItPasses32Bits) {
+    const struct { std::size_t length; std::int32_t count; } rows[] = {
+        {0, 0}, {1, 0}, {77, 38}, {2 * std::size_t{INT32_MAX} + 1, INT32_MAX},
+        {2 * std::size_t{INT32_MAX} + 2, -1}, {(std::size_t{1} << 33) + 200, -1},
+    };
+    for (const auto& row : rows) EXPECT_EQ(hexpane::pixelCount(row.length), row.count) << row.length;
+    EXPECT_EQ(hexpane::pixelCount(hexpane::PictureRecord{"n", "", "ABCDE"}), 2);
 }
 
 }  // namespace

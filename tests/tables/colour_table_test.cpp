@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -60,6 +61,29 @@ TEST(ReadColourTable, ReportsAtMostFiveRepeatsThenACount) {
     ASSERT_EQ(problems.size(), 6u);
     EXPECT_EQ(problems[4].rfind("line 6:", 0), 0u);
     EXPECT_EQ(problems[5], "and 2 more repeated codes");
+}
+
+TEST(ReadColourTable, ATableThatGivesNothingOrIsNoTextIsReported) {
+    using namespace std::string_literals;
+    const struct { std::string text; const char* problem; } rows[] = {
+        {"", "gives no colour"},
+        {"\r\n", "gives no colour"},
+        {"7\r\n", "gives no colour"},
+        {"0\0000\0 \0F\0F\0F\0\r\0\n\0"s, "NUL bytes"},  // UTF-16
+        {"00 000000\r\n", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.text));
+        std::vector<std::string> problems;
+        read(row.text, &problems);
+        if (!row.problem) {
+            EXPECT_TRUE(problems.empty());
+        } else {
+            EXPECT_TRUE(std::any_of(problems.begin(), problems.end(),
+                                    [&](const std::string& p) { return p.find(row.problem) != std::string::npos; }))
+                << testing::PrintToString(problems);
+        }
+    }
 }
 
 TEST(ShippedColourTable, HoldsEvery3_3_2Colour) {

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
+#include <utility>
 
 #include "tables/number_reader.h"
 
@@ -98,6 +101,28 @@ TEST(ReadSizeTable, ReportsAReadFailureAndKeepsTheLinesBefore) {
     EXPECT_EQ(problems, std::vector<std::string>{"the file could not be read past line 2"});
 }
 
+TEST(ReadSizeTable, ATableThatGivesNothingOrIsNoTextIsReported) {
+    using namespace std::string_literals;
+    const struct { std::string text; const char* problem; } rows[] = {
+        {"", "no usable size"},
+        {"0,5\r\n-2,-3\r\nabc\r\n1.2,x\r\n", "no usable size"},
+        {"1\0,\0001\0\r\0\n\0"s, "NUL bytes"},  // UTF-16
+        {"0,5\r\n176,220\r\n", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.text));
+        std::vector<std::string> problems;
+        read(row.text, &problems);
+        if (!row.problem) {
+            EXPECT_TRUE(problems.empty());
+        } else {
+            EXPECT_TRUE(std::any_of(problems.begin(), problems.end(),
+                                    [&](const std::string& p) { return p.find(row.problem) != std::string::npos; }))
+                << testing::PrintToString(problems);
+        }
+    }
+}
+
 TEST(FindSizes, ReturnsEveryRecordOfTheCountInTableOrder) {
     const auto sizes = read("176,220\n2,19\n220,176\n\n96\n19,2\n0.5,3\n1E10,1E10\n");
     const struct { std::int32_t count; std::vector<std::string> widths; } rows[] = {
@@ -109,6 +134,24 @@ TEST(FindSizes, ReturnsEveryRecordOfTheCountInTableOrder) {
     }
     EXPECT_EQ(findSizes(sizes, 38720)[1].height, "176");
     EXPECT_TRUE(findSizes({}, 0).empty());
+    // -1 is a pixel count beyond 32 bits, which fits nothing, a "-1" record included.
+    EXPECT_TRUE(findSizes(read("1,-1\n"), -1).empty());
+}
+
+TEST(DrawingSize, TheFirstRecordWhenItsSidesAreWholeAndPositive) {
+    const struct { const char* table; std::optional<std::pair<int, int>> size; } rows[] = {
+        {"176,220\n1,1\n", std::pair{176, 220}}, {" 3 , 1 ", std::pair{3, 1}}, {"1.5,2", std::pair{2, 2}},
+        {"0,5\n1,1\n", std::nullopt},           {"abc,5", std::nullopt},         {"-1,-3", std::nullopt},
+        {"", std::nullopt},                       {"99999999999,1", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.table);
+        const auto size = drawingSize(read(row.table));
+        ASSERT_EQ(size.has_value(), row.size.has_value());
+        if (size) {
+            EXPECT_EQ(std::pair(size->width, size->height), *row.size);
+        }
+    }
 }
 
 TEST(ShippedSizeTable, KnownScreensWithNoSharedPixelCount) {
