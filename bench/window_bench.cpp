@@ -1,7 +1,6 @@
 // The whole lst_Click on a real window (offscreen): size lookup, both panes
 // rendered and converted, placed and shown.
 #include <QApplication>
-#include <QListWidget>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -11,6 +10,7 @@
 #include <string>
 
 #include "window/form1.h"
+#include "window/picture_list.h"
 #include "window/test_toolkit.h"
 
 namespace {
@@ -43,10 +43,11 @@ void BM_lst_Click(benchmark::State& state) {
     hexpane::Form1 form(std::make_unique<hexpane::test::ScriptedDialog>(),
                         std::make_unique<hexpane::test::RecordedMessages>(), dir.path());
     const std::size_t pixels = std::size_t(width) * std::size_t(height);
+    form.lst->names()->beginChange();
     form.pictures = {{"picture", hexOf(pixels, 1), hexOf(pixels, 2)}};
-    form.lst->addItem("picture");
+    form.lst->names()->endChange();
     form.show();
-    form.lst->setCurrentRow(0);  // draws once
+    form.lst->selectRow(0);  // draws once
 
     for (auto _ : state) {
         form.lst_Click();

@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -14,14 +13,16 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 
 #include "picture/render.h"
-#include "window/bitmap_file.h"
-#include "window/file_stream.h"
-#include "window/name_text.h"
+#include "gui/image_file.h"
+#include "gui/name_text.h"
+#include "gui/regular_file.h"
 #include "window/pane.h"
+#include "window/picture_list.h"
 #include "window/save_icon.h"
-#include "window/system_colours.h"
+#include "gui/system_colours.h"
 
 namespace hexpane {
 
@@ -73,9 +74,8 @@ void Form1::createControls() {
     }
 
     // Created in the tab order, which is also the focus chain Qt builds.
-    lst = new QListWidget(this);
+    lst = new PictureList(pictures, this);
     lst->setGeometry(6, 6, 61, 368);
-    lst->setSelectionMode(QAbstractItemView::SingleSelection);
 
     cmdLoad = new QPushButton(QStringLiteral("Открыть"), this);
     cmdLoad->setGeometry(78, 348, 109, 25);
@@ -118,11 +118,16 @@ void Form1::createControls() {
         lab[i]->hide();
         img[i]->hide();
     }
+
+    // A large pane runs under the lower column, whose controls stay on top and
+    // take their clicks: the open button is always within reach.
+    for (QWidget* control : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(chk), static_cast<QWidget*>(cmdLoad)})
+        control->raise();
 }
 
 void Form1::connectEvents() {
     connect(cmdLoad, &QPushButton::clicked, this, &Form1::cmdLoad_Click);
-    connect(lst, &QListWidget::itemSelectionChanged, this, &Form1::lst_Click);
+    connect(lst, &PictureList::selectionChanged, this, &Form1::lst_Click);
     connect(chk, &QCheckBox::clicked, this, &Form1::chk_Click);
     for (int i = 0; i < 3; ++i) connect(opt[i], &QRadioButton::clicked, this, [this, i] { opt_Click(i); });
     for (int i = 0; i < 2; ++i) connect(img[i], &SaveIcon::clicked, this, [this, i] { img_Click(i); });
@@ -157,24 +162,26 @@ void Form1::cmdLoad_Click() {
     if (!cd->ShowOpen()) return;
 
     // The whole file is read before anything changes, so a failed read leaves
-    // the list and the panes as they were.
+    // the list and the panes as they were. The list reads its rows from
+    // pictures, so replacing them refills it and cannot fail half way.
     QString error;
     std::vector<PictureRecord> read = readFile(cd->FileName, readPatch, &error);
-    if (!error.isEmpty()) {
-        messages_->show(QMessageBox::Critical, QStringLiteral("Cannot read %1:\n%2")
-                                                   .arg(QDir::toNativeSeparators(cd->FileName), error));
-        return;
+    if (error.isEmpty()) {
+        try {
+            const QSignalBlocker quiet(lst);  // refilling is no selection by the user
+            lst->names()->beginChange();
+            pictures.swap(read);
+            lst->names()->endChange();
+            return;
+        } catch (const std::bad_alloc&) {
+            error = QStringLiteral("There is not enough memory to list its pictures.");
+        }
     }
-    pictures = std::move(read);
-    const QSignalBlocker quiet(lst);  // refilling is no selection by the user
-    lst->clear();
-    for (const PictureRecord& picture : pictures) lst->addItem(nameText(picture.name));
+    messages_->show(QMessageBox::Critical,
+                    QStringLiteral("Cannot read %1:\n%2").arg(QDir::toNativeSeparators(cd->FileName), error));
 }
 
-int Form1::selectedIndex() const {
-    const QList<QListWidgetItem*> selected = lst->selectedItems();
-    return selected.isEmpty() ? -1 : lst->row(selected.constFirst());
-}
+int Form1::selectedIndex() const { return lst->selectedRow(); }
 
 std::vector<SizeRecord> Form1::FindSizes() const {
     return findSizes(sizes, pixelCount(pictures[std::size_t(selectedIndex())]));
@@ -207,12 +214,19 @@ void Form1::lst_Click() {
                                      : opt[1]->isChecked() ? TransparentColour::Phone
                                                            : TransparentColour::Standard;
     const std::string* data[2] = {&pictures[std::size_t(s)].oldHex, &pictures[std::size_t(s)].newHex};
+    bool drawn = true;
     try {
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < 2 && drawn; ++i) {
             pic[i]->resize(std::min(W, QWIDGETSIZE_MAX - 2 * b) + 2 * b, std::min(H, QWIDGETSIZE_MAX - 2 * b) + 2 * b);
-            pic[i]->setImage(paneImage(renderPane(*data[i], W, H, colours, option), W, H, pic[i]->palette()));
+            QImage image = paneImage(renderPane(*data[i], W, H, colours, option), W, H, pic[i]->palette());
+            drawn = !image.isNull();  // too large for the toolkit's images, or for the memory left
+            pic[i]->setImage(std::move(image));
         }
     } catch (const std::bad_alloc&) {
+        drawn = false;
+    }
+    if (!drawn) {
+        for (Pane* pane : pic) pane->resize(19, 19);  // the start size: no huge hidden image to clear next time
         messages_->show(QMessageBox::Critical,
                         QStringLiteral("There is not enough memory to draw a %1x%2 picture.").arg(W).arg(H));
         return;  // the groups stay hidden
@@ -238,7 +252,7 @@ void Form1::img_Click(int Index) {
     cd->Filter = QStringLiteral("*.bmp|*.bmp");
     cd->FileName = QString();
     if (!cd->ShowSave()) return;
-    const QString error = saveBitmap(pic[std::size_t(Index)]->image(), cd->FileName);
+    const QString error = saveImage(pic[std::size_t(Index)]->image(), cd->FileName);
     if (!error.isEmpty()) messages_->show(QMessageBox::Critical, error);
 }
 

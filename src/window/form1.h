@@ -16,13 +16,13 @@
 class QCheckBox;
 class QGroupBox;
 class QLabel;
-class QListWidget;
 class QPushButton;
 class QRadioButton;
 
 namespace hexpane {
 
 class Pane;
+class PictureList;
 class SaveIcon;
 
 class Form1 final : public QWidget {
@@ -35,7 +35,7 @@ public:
     ~Form1() override;
 
     // Controls, in the tab order.
-    QListWidget* lst;
+    PictureList* lst;
     QPushButton* cmdLoad;
     std::array<Pane*, 2> pic;
     QLabel* Label1;

@@ -133,12 +133,12 @@ TEST_F(Opening, ListsPicturesInFileOrderWithNothingSelected) {
     ASSERT_EQ(form->pictures.size(), 3u);
     const char* names[] = {"logo", "clock", "clock"};  // a header names every block below it
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(form->lst->item(i)->text(), names[i]);
-        EXPECT_EQ(form->lst->item(i)->text().toStdString(), form->pictures[std::size_t(i)].name);
+        EXPECT_EQ(form->lst->text(i), names[i]);
+        EXPECT_EQ(form->lst->text(i).toStdString(), form->pictures[std::size_t(i)].name);
     }
     EXPECT_EQ(form->pictures[1].oldHex, "A0B1");
     EXPECT_EQ(form->pictures[1].newHex, "C2D3FFFF");
-    EXPECT_TRUE(form->lst->selectedItems().isEmpty());
+    EXPECT_TRUE(form->lst->selectedRow() == -1);
     EXPECT_EQ(form->Label1->text(), "");
     EXPECT_TRUE(messages->shown.empty());
 }
@@ -150,8 +150,8 @@ TEST_F(Opening, ANewFileReplacesTheListAndKeepsTheDrawing) {
     const QString caption = form->Label1->text();
     load("; Picture Data\r\n1: 00\r\n", "second.vkp");
     ASSERT_EQ(form->lst->count(), 1);
-    EXPECT_EQ(form->lst->item(0)->text(), "0");
-    EXPECT_TRUE(form->lst->selectedItems().isEmpty());
+    EXPECT_EQ(form->lst->text(0), "0");
+    EXPECT_TRUE(form->lst->selectedRow() == -1);
     EXPECT_TRUE(form->pic[1]->isVisible());
     EXPECT_EQ(form->Label1->text(), caption);
 }
@@ -172,7 +172,7 @@ TEST_F(Opening, CancelChangesNothing) {
     EXPECT_EQ(dialog->calls.size(), 2u);
     EXPECT_EQ(form->lst->count(), 3);
     EXPECT_EQ(form->pictures.size(), 3u);
-    EXPECT_EQ(form->lst->currentRow(), 0);
+    EXPECT_EQ(form->lst->selectedRow(), 0);
     EXPECT_EQ(form->Label1->text(), caption);
     EXPECT_TRUE(form->pic[0]->isVisible());
     EXPECT_TRUE(messages->shown.empty());
@@ -199,7 +199,7 @@ TEST_F(Opening, AFileThatCannotBeReadLeavesTheListAsItWas) {
         EXPECT_TRUE(messages->shown[0].second.contains(QDir::toNativeSeparators(c.path))) << c.what;
         EXPECT_EQ(form->lst->count(), 3) << c.what;
         EXPECT_EQ(form->pictures.size(), 3u) << c.what;
-        EXPECT_EQ(form->lst->item(0)->text(), "logo") << c.what;
+        EXPECT_EQ(form->lst->text(0), "logo") << c.what;
     }
 }
 
@@ -227,9 +227,9 @@ TEST_F(Opening, NamesShowInUtf8OrWindows1251) {
          "##### Picture \xcb\xee\xe3\xee\xf2\xe8\xef\r\n; Picture Data\r\n"
          "##### Picture caf\xc3\xa9\r\n; Picture Data\r\n");
     ASSERT_EQ(form->lst->count(), 3);
-    EXPECT_EQ(form->lst->item(0)->text(), "Лого");
-    EXPECT_EQ(form->lst->item(1)->text(), "Логотип");
-    EXPECT_EQ(form->lst->item(2)->text(), "café");
+    EXPECT_EQ(form->lst->text(0), "Лого");
+    EXPECT_EQ(form->lst->text(1), "Логотип");
+    EXPECT_EQ(form->lst->text(2), "café");
     EXPECT_EQ(form->pictures[1].name, "\xcb\xee\xe3\xee\xf2\xe8\xef");  // stored as read
 }
 

@@ -4,7 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QListWidget>
+#include "window/picture_list.h"
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,7 +96,7 @@ public:
     }
 
     void select(int row) {
-        const QRect item = form->lst->visualItemRect(form->lst->item(row));
+        const QRect item = form->lst->visualRect(form->lst->model()->index(row, 0));
         QTest::mouseClick(form->lst->viewport(), Qt::LeftButton, {}, item.center());
     }
 

@@ -1,4 +1,4 @@
-#include "window/system_colours.h"
+#include "gui/system_colours.h"
 
 #include <array>
 

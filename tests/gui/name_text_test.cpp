@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "window/name_text.h"
+#include "gui/name_text.h"
 #include "window/toolkit.h"
 
 namespace hexpane {

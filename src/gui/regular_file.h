@@ -1,0 +1,70 @@
+// Reading a file the user named, as a std::istream for the core readers. Only
+// a regular file is read: it is opened without blocking, so a named pipe or a
+// device cannot hang the program, and checked on the open descriptor, so it
+// cannot be swapped in between. It is read no further than it reached when it
+// was opened, so a file that grows meanwhile cannot make memory grow with it.
+#pragma once
+
+#include <QString>
+
+#include <istream>
+#include <new>
+#include <streambuf>
+#include <utility>
+#include <vector>
+
+namespace hexpane {
+
+// What a file that is not a regular one is, from its stat mode: "a folder",
+// "a named pipe (FIFO)", "a device", "a socket".
+QString fileKind(unsigned mode);
+
+class RegularFile final : public std::streambuf {
+public:
+    explicit RegularFile(const QString& path);  // error() says why it could not be opened
+    ~RegularFile() override;
+    RegularFile(const RegularFile&) = delete;
+    RegularFile& operator=(const RegularFile&) = delete;
+
+    // Empty while all is well; otherwise the reason, fit for a message.
+    const QString& error() const { return error_; }
+
+protected:
+    int_type underflow() override;
+    std::streamsize xsgetn(char* to, std::streamsize count) override;
+
+private:
+    std::streamsize readSome(char* to, std::streamsize count);
+
+    int fd_ = -1;
+    long long left_ = 0;    // bytes of the file as opened not yet read
+    bool probed_ = false;  // the read past the end that tells the end from a failure
+    QString error_;
+    std::vector<char> buffer_;
+};
+
+// Opens path, hands its contents to read as a std::istream, and returns what
+// read made of them; on failure, the default result and the reason in *error.
+template <typename Read>
+auto readFile(const QString& path, Read read, QString* error) -> decltype(read(std::declval<std::istream&>())) {
+    try {
+        RegularFile file(path);
+        if (!file.error().isEmpty()) {
+            *error = file.error();
+            return {};
+        }
+        std::istream in(&file);
+        auto result = read(in);
+        if (!file.error().isEmpty()) {
+            *error = file.error();
+            return {};
+        }
+        error->clear();
+        return result;
+    } catch (const std::bad_alloc&) {
+        *error = QStringLiteral("There is not enough memory to read it.");
+        return {};
+    }
+}
+
+}  // namespace hexpane
