@@ -57,6 +57,7 @@ bench)
     build-bench/bench/patch_reader_bench
     build-bench/bench/render_bench
     QT_QPA_PLATFORM=offscreen build-bench/bench/window_bench
+    build-bench/bench/open_bench
     bench/startup.sh build-bench
     ;;
 *)

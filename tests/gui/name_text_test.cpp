@@ -27,6 +27,41 @@ TEST(NameText, KeepsEveryByteVisible) {
     EXPECT_EQ(nameText(bytes).size(), 3);
 }
 
+TEST(DisplayName, ShowsEveryCharacterVisiblyAndInOrder) {
+    using namespace std::string_literals;
+    const struct {
+        std::string bytes;
+        const char* shown;  // UTF-8
+    } cases[] = {
+        {"logo", "logo"},
+        {"a\tb\0c\x1b\x7f"s, "a\u2409b\u2400c\u241b\u2421"},
+        {"evil\u202egnp.exe", "evil<U+202E>gnp.exe"},  // a right-to-left override cannot turn the rest round
+        {"a\u2066b\u200fc\u2028d\u00ade", "a<U+2066>b<U+200F>c<U+2028>d<U+00AD>e"},
+        {"\xc2\x85", "<U+0085>"},
+        {"\xcb\xee\xe3\xee\x09", "Лого\u2409"},  // Windows-1251 and a tab
+        {"\xf0\x9f\x98\x80", "\U0001F600"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(displayName(c.bytes), QString::fromUtf8(c.shown)) << c.bytes;
+}
+
+TEST(DisplayName, ShortensLongNamesWithAnEllipsis) {
+    const QString ellipsis(QChar(0x2026));
+    const struct {
+        std::string bytes;
+        QString shown;
+    } cases[] = {
+        {std::string(kShownLength, 'a'), QString(kShownLength, u'a')},
+        {std::string(kShownLength + 1, 'a'), QString(kShownLength, u'a') + ellipsis},
+        {std::string(std::size_t{1} << 20, 'b'), QString(kShownLength, u'b') + ellipsis},
+        // two bytes a character, cut in the middle of one: still UTF-8
+        {"x" + [] { std::string s; for (int i = 0; i < 5000; ++i) s += "\xd0\x9b"; return s; }(),
+         "x" + QString(kShownLength - 1, QChar(0x041B)) + ellipsis},
+        // Windows-1251, one byte a character
+        {std::string(5000, '\xcb'), QString(kShownLength, QChar(0x041B)) + ellipsis},
+    };
+    for (const auto& c : cases) EXPECT_EQ(displayName(c.bytes), c.shown) << c.bytes.size();
+}
+
 TEST(DialogFilter, BecomesTheToolkitsNameFilters) {
     EXPECT_EQ(nameFilters("*.vkp|*.vkp"), QStringList{"*.vkp (*.vkp)"});
     EXPECT_EQ(nameFilters("Pictures|*.bmp;*.dib|All|*"), (QStringList{"Pictures (*.bmp *.dib)", "All (*)"}));

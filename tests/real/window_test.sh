@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # hexpane's real window under Xvfb: its size, its first state on screen, a
-# patch opened through the real file dialog, a clean close, and the tables
-# found beside the program whatever the current directory.
+# patch opened through the real file dialog, a large pane that leaves the open
+# button within reach, a clean close that leaves no file under the user's
+# folders, and the tables found beside the program whatever the current
+# directory. Every wait is for a state, with a deadline only a fault reaches.
 #
 # Usage: window_test.sh PROGRAM SAMPLE_PATCH
 set -euo pipefail
@@ -21,10 +23,12 @@ xs_begin
 # once a picture is drawn; at start they show nothing but the window colour.
 right_x=72 right_y=2 right_w=121 right_h=238
 
-xs_note "started from a folder without tables, tables beside the program"
+xs_note "started from a folder without tables, tables beside the program, an empty home"
 elsewhere="$XS_TMP/elsewhere"
-mkdir "$elsewhere"
-xs_start hexpane "$elsewhere" "$program"
+home="$XS_TMP/home"
+mkdir "$elsewhere" "$home"
+HOME=$home XDG_CONFIG_HOME=$home/.config XDG_CACHE_HOME=$home/.cache XDG_DATA_HOME=$home/.local/share \
+    xs_start hexpane "$elsewhere" "$program"
 pid=$XS_PID
 window=$(xs_wait_window "$pid" hexpane 20)
 size=$(xs_size "$window")
@@ -44,21 +48,49 @@ colours=$(xs_colours "$XS_TMP/start.png" $right_x $right_y $right_w $right_h)
 xs_note "start state ok: 193x379, nothing but the window colour ($background) right of the list"
 
 xs_note "opening $sample through the file dialog and selecting its first picture"
+list="8 8 57 12"  # the first row of the list
+# shellcheck disable=SC2086
+listed=$(xs_region "$XS_TMP/start.png" $list)
 xs_open_patch "$pid" "$window" "$sample"
+# shellcheck disable=SC2086
+xs_until 20 "the names of the pictures in the list" xs_region_differs "$listed" "$XS_TMP/list" "$window" $list
 xs_click "$window" 36 14
-sleep 0.5
-xs_shot "$window" "$XS_TMP/drawn.png"
-colours=$(xs_colours "$XS_TMP/drawn.png" $right_x $right_y $right_w $right_h)
-[ "$(wc -l <<<"$colours")" -ge 4 ] ||
-    xs_die "after selecting a picture the pane area still shows only ${colours//$'\n'/ }"
+xs_until 20 "a drawing in the pane area after selecting a picture" \
+    xs_colours_at_least 4 "$XS_TMP/drawn" "$window" $right_x $right_y $right_w $right_h
 # the sample's first picture is 46x46 and opaque in its middle
 centre=$(xs_pixel "$XS_TMP/drawn.png" $((79 + 23)) $((43 + 23)))
 [ "$centre" != "$background" ] || xs_die "the middle of the first pane shows the window colour"
 xs_expect_alone "$pid" "$window" 1
 
+xs_note "a 132x176 picture, whose new pane runs under the lower column"
+python3 - "$XS_TMP/large.vkp" <<'PATCH'
+import sys
+with open(sys.argv[1], "wb") as out:
+    out.write(b"; Picture Data\r\n1: " + b"E0" * (132 * 176) + b"\r\n")
+PATCH
+xs_shot "$window" "$XS_TMP/before.png"
+# shellcheck disable=SC2086
+listed=$(xs_region "$XS_TMP/before.png" $list)
+xs_open_patch "$pid" "$window" "$XS_TMP/large.vkp"
+# shellcheck disable=SC2086
+xs_until 20 "the name of the large picture in the list" xs_region_differs "$listed" "$XS_TMP/list" "$window" $list
+xs_click "$window" 36 14
+# E0 is pure red; the pane shows right of the lower column, from y = 247 down
+xs_until 20 "the large picture drawn" xs_pixel_is 255,0,0 "$XS_TMP/large" "$window" 190 300
+xs_click "$window" $((78 + 54)) $((348 + 12))
+xs_until 20 "a file dialog after a click on the open button over the pane" xs_other_window "$pid" "$window" >/dev/null
+dialog=$(xs_other_window "$pid" "$window")
+xs_close "$dialog"
+xs_until 20 "the cancelled dialog closing" xs_gone "$pid" "$dialog"
+
 xs_close "$window"
 xs_wait_exit "$pid" 10
 xs_note "closed cleanly with status 0"
+
+# The system's font library may keep its cache there; hexpane writes nothing.
+written=$(find "$home" -mindepth 1 ! -path "$home/.cache" ! -path "$home/.cache/fontconfig*" -printf '%P ')
+[ -z "$written" ] || xs_die "the program wrote under the home folder: $written"
+xs_note "nothing written under the home, config, cache or data folders"
 
 xs_note "a copy without tables, started from a folder that has them"
 bare="$XS_TMP/bare"

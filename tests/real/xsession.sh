@@ -152,31 +152,86 @@ xs_wait_exit() {
     [ "$status" -eq 0 ] || xs_die "the program ended with status $status (output: $(xs_log_of "$pid"))"
 }
 
+# xs_poll SECONDS COMMAND...: runs COMMAND every tenth of a second until it
+# succeeds (status 0) or SECONDS have passed (status 1).
+xs_poll() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
+# xs_until SECONDS WHAT COMMAND...: xs_poll, failing the test with WHAT.
+xs_until() {
+    local seconds=$1 what=$2
+    shift 2
+    xs_poll "$seconds" "$@" || xs_die "$what: not within $seconds s"
+}
+
+# xs_other_window PID WINDOW: prints a visible window of PID other than WINDOW
+# (a dialog or message box: their titles are the toolkit's business, so they
+# are found by elimination); fails when there is none.
+xs_other_window() {
+    xdotool search --onlyvisible --pid "$1" 2>/dev/null | grep -vx "$2" | head -n 1 | grep .
+}
+
+# xs_gone PID WINDOW: succeeds once WINDOW of PID is no longer visible.
+xs_gone() {
+    ! xdotool search --onlyvisible --pid "$1" 2>/dev/null | grep -qx "$2"
+}
+
+# xs_colours_at_least N FILE_PREFIX WINDOW X Y W H: takes a fresh shot of
+# WINDOW and succeeds when the rectangle shows at least N distinct colours.
+xs_colours_at_least() {
+    local n=$1 shot=$2.png window=$3
+    import -window "$window" "$shot" 2>/dev/null || return 1
+    [ "$(xs_colours "$shot" "$4" "$5" "$6" "$7" | wc -l)" -ge "$n" ]
+}
+
+# xs_region FILE X Y W H: a digest of a rectangle's pixels.
+xs_region() {
+    convert "$1" -crop "$4x$5+$2+$3" +repage -depth 8 rgb:- | md5sum | cut -d' ' -f1
+}
+
+# xs_region_differs DIGEST FILE_PREFIX WINDOW X Y W H: a fresh shot of WINDOW
+# shows the rectangle otherwise than DIGEST (from xs_region) says.
+xs_region_differs() {
+    local digest=$1 shot=$2.png
+    import -window "$3" "$shot" 2>/dev/null || return 1
+    [ "$(xs_region "$shot" "$4" "$5" "$6" "$7")" != "$digest" ]
+}
+
+# xs_pixel_is COLOUR FILE_PREFIX WINDOW X Y: a fresh shot of WINDOW shows
+# COLOUR (r,g,b) at X, Y.
+xs_pixel_is() {
+    local shot=$2.png
+    import -window "$3" "$shot" 2>/dev/null || return 1
+    [ "$(xs_pixel "$shot" "$4" "$5")" = "$1" ]
+}
+
 # xs_open_patch PID WINDOW FILE: opens a patch file as a user would: a click on
 # the open button, the full path typed into the file dialog, Return.
 xs_open_patch() {
-    local pid=$1 window=$2 file=$3 dialog='' tries=0
+    local pid=$1 window=$2 file=$3 dialog attempt
     xs_click "$window" $((78 + 54)) $((348 + 12))
-    # The file dialog is the program's second visible window; its title is the
-    # toolkit's business, so it is found by elimination.
-    until [ -n "$dialog" ]; do
-        dialog=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -vx "$window" | head -n 1 || true)
-        tries=$((tries + 1))
-        [ -n "$dialog" ] || [ "$tries" -le 100 ] || xs_die "no file dialog within 10 s of clicking the open button"
-        [ -n "$dialog" ] || sleep 0.1
-    done
-    sleep 0.5  # the dialog lists the folder and sets its focus after it maps
-    timeout 5 xdotool windowfocus --sync "$dialog" || xs_die "the file dialog did not take the keyboard focus"
-    xdotool type --delay 20 "$file"
-    xdotool key Return
-    tries=0
-    while xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -qx "$dialog"; do
-        tries=$((tries + 1))
-        [ "$tries" -le 100 ] || xs_die "the file dialog did not close within 10 s of choosing $file"
+    xs_until 20 "a file dialog after a click on the open button" xs_other_window "$pid" "$window" >/dev/null
+    dialog=$(xs_other_window "$pid" "$window")
+    # The dialog takes typing only once it has listed its folder and given its
+    # name box the focus, which nothing on the X side shows; so the path is
+    # typed, over whatever the box holds, until the dialog closes.
+    for attempt in 1 2 3 4 5; do
+        xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+        xdotool key ctrl+a
+        xdotool type --delay 20 "$file"
+        xdotool key Return
+        xs_poll 5 xs_gone "$pid" "$dialog" && return
         # a completion list that popped up while typing takes the first Return
-        [ "$tries" -ne 20 ] || xdotool key Return
-        sleep 0.1
+        xdotool key Return
+        xs_poll 5 xs_gone "$pid" "$dialog" && return
     done
+    xs_die "the file dialog did not close after $attempt tries to choose $file"
 }
 
 # xs_expect_alone PID WINDOW SECONDS: fails if the program shows any other

@@ -4,8 +4,10 @@
 #include <QCheckBox>
 #include <QLabel>
 
-#include <csignal>
+#include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "window/pane.h"
@@ -142,23 +144,100 @@ TEST_F(Saving, ReplacesAnExistingFile) {
     EXPECT_EQ(QDir(dir.path()).entryList({"*.bmp*"}, QDir::Files), QStringList{"picture.bmp"});
 }
 
+// A file-size limit stops the write halfway whoever runs the test, root included.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit tight = old_;
+        tight.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &tight);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+};
+
+// Root passes every permission check; while this lives it does not, so a
+// read-only folder binds the test as it binds any user.
+class WithoutPermissionOverride {
+public:
+    WithoutPermissionOverride() {
+        syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+        reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER);
+        syscall(SYS_capset, &header_, reduced);
+    }
+    ~WithoutPermissionOverride() { syscall(SYS_capset, &header_, saved_); }
+    WithoutPermissionOverride(const WithoutPermissionOverride&) = delete;
+    WithoutPermissionOverride& operator=(const WithoutPermissionOverride&) = delete;
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+};
+
 TEST_F(Saving, AFailedWriteIsReportedAndLeavesTheOldFile) {
     writeFile(target, "precious");
-    // A file-size limit stops the write halfway whoever runs the test, root included.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit tight = old;
-    tight.rlim_cur = 40;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    save(1, target);
-    setrlimit(RLIMIT_FSIZE, &old);
-
+    {
+        const FileSizeLimit limit(40);  // and no SIGXFSZ handling of the test's own
+        save(1, target);
+    }
     ASSERT_EQ(messages->shown.size(), 1u);
     EXPECT_EQ(messages->shown[0].first, QMessageBox::Critical);
-    EXPECT_FALSE(messages->shown[0].second.isEmpty());
+    EXPECT_TRUE(messages->shown[0].second.contains(target)) << messages->shown[0].second.toStdString();
     EXPECT_EQ(readAll(target), "precious");
     EXPECT_EQ(QDir(dir.path()).entryList({"*.bmp*"}, QDir::Files), QStringList{"picture.bmp"});
+}
+
+TEST_F(Saving, AFolderWithoutRoomForATemporaryFileIsWrittenInPlace) {
+    const QString folder = dir.filePath("closed");
+    const QString inside = folder + "/picture.bmp";
+    const struct {
+        const char* what;
+        rlim_t limit;
+        const char* says;  // nullptr: saved
+    } cases[] = {{"saved", RLIM_INFINITY, nullptr}, {"cut off by a file-size limit", 40, "may now be incomplete"}};
+    for (const auto& c : cases) {
+        QDir(folder).removeRecursively();
+        ASSERT_TRUE(QDir(dir.path()).mkdir("closed"));
+        writeFile(inside, "old contents");
+        ASSERT_TRUE(QFile::setPermissions(inside, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                      QFileDevice::ReadOther | QFileDevice::WriteOther));
+        ASSERT_TRUE(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        messages->shown.clear();
+        {
+            const WithoutPermissionOverride asAUser;
+            const FileSizeLimit limit(c.limit);
+            save(1, inside);
+        }
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"picture.bmp"}) << c.what;
+        if (!c.says) {
+            EXPECT_TRUE(messages->shown.empty()) << c.what;
+            EXPECT_EQ(QImage(inside).size(), QSize(4, 3)) << c.what;
+        } else {
+            ASSERT_EQ(messages->shown.size(), 1u) << c.what;
+            EXPECT_TRUE(messages->shown[0].second.contains(c.says)) << c.what;
+            EXPECT_TRUE(messages->shown[0].second.contains(inside)) << c.what;
+        }
+    }
+}
+
+TEST_F(Saving, TargetsThatAreNoRegularFileAreLeftAsTheyAre) {
+    const QString fifo = dir.filePath("fifo.bmp");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {fifo, QStringLiteral("/dev/null")}) {
+        messages->shown.clear();
+        save(1, path);
+        ASSERT_EQ(messages->shown.size(), 1u) << path.toStdString();
+        EXPECT_TRUE(messages->shown[0].second.contains(path)) << path.toStdString();
+        EXPECT_TRUE(messages->shown[0].second.contains("not a regular file")) << path.toStdString();
+        EXPECT_FALSE(QFileInfo(path).isFile()) << path.toStdString();
+    }
 }
 
 TEST_F(Saving, AnUnwritablePlaceIsReported) {
@@ -176,7 +255,7 @@ TEST_F(Saving, AnUnwritablePlaceIsReported) {
         save(1, c.path);
         ASSERT_EQ(messages->shown.size(), 1u) << c.what;
         EXPECT_EQ(messages->shown[0].first, QMessageBox::Critical) << c.what;
-        EXPECT_FALSE(messages->shown[0].second.isEmpty()) << c.what;
+        EXPECT_TRUE(messages->shown[0].second.contains(QDir::toNativeSeparators(c.path))) << c.what;
         EXPECT_FALSE(QFileInfo::exists(c.path)) << c.what;
     }
     EXPECT_EQ(readAll(dir.filePath("plain")), "a file, not a folder");

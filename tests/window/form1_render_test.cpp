@@ -1,8 +1,11 @@
 // Selecting a picture: the size caption, the panes' pixels, sizes and places,
 // and the options that redraw them.
 #include <QCheckBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QRadioButton>
+
+#include <functional>
 
 #include "window/pane.h"
 #include "window/save_icon.h"
@@ -173,23 +176,76 @@ TEST_F(Selecting, ArrowKeysSelectLikeAClick) {
     EXPECT_EQ(form->Label1->text(), "4x3");
 }
 
+TEST_F(Selecting, StrayClicksAndKeysKeepTheSelection) {
+    const QPoint below(form->lst->viewport()->width() / 2, form->lst->viewport()->height() - 2);
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } strays[] = {
+        {"Ctrl+click on the selected row",
+         [&] {
+             const QRect row = form->lst->visualRect(form->lst->model()->index(kSquare, 0));
+             QTest::mouseClick(form->lst->viewport(), Qt::LeftButton, Qt::ControlModifier, row.center());
+         }},
+        {"Ctrl+Space", [&] { QTest::keyClick(form->lst, Qt::Key_Space, Qt::ControlModifier); }},
+        {"a click below the last row", [&] { QTest::mouseClick(form->lst->viewport(), Qt::LeftButton, {}, below); }},
+        {"Ctrl+click below the last row",
+         [&] { QTest::mouseClick(form->lst->viewport(), Qt::LeftButton, Qt::ControlModifier, below); }},
+    };
+    select(kSquare);
+    form->lst->setFocus();
+    for (const auto& stray : strays) {
+        stray.act();
+        EXPECT_EQ(form->lst->selectedRow(), kSquare) << stray.what;
+        EXPECT_TRUE(groupsVisible(true)) << stray.what;
+        EXPECT_EQ(form->Label1->text(), "2x2") << stray.what;
+    }
+}
+
 TEST(SelectingHugePictures, NotEnoughMemoryToDrawIsReportedAndNothingShows) {
     HEXPANE_SKIP_UNDER_ASAN();
+    // A 4096 × 2048 pane takes 32 MiB as colour values, then as much again as an image.
+    const struct {
+        const char* what;
+        rlim_t spare;
+    } cases[] = {{"no room for the colour values", 16 << 20}, {"no room for the image", 48 << 20}};
+    for (const auto& c : cases) {
+        struct Window : WindowTest {
+            void TestBody() override {}
+        } window;
+        window.open(kTestMap, "4096,2048\r\n");
+        window.load("; Picture Data\r\n1: " + std::string(std::size_t(2) * 4096 * 2048, 'F') + "\r\n");
+        {
+            const MemoryLimit limit(c.spare);
+            window.select(0);
+        }
+        ASSERT_EQ(window.messages->shown.size(), 1u) << c.what;
+        EXPECT_EQ(window.messages->shown[0].first, QMessageBox::Critical) << c.what;
+        EXPECT_TRUE(window.messages->shown[0].second.contains("4096x2048")) << c.what;
+        EXPECT_FALSE(window.form->pic[0]->isVisible()) << c.what;
+        EXPECT_FALSE(window.form->pic[1]->isVisible()) << c.what;
+        QTest::mouseClick(window.form->chk, Qt::LeftButton);  // with the memory back it draws
+        EXPECT_TRUE(window.form->pic[1]->isVisible()) << c.what;
+        EXPECT_EQ(window.form->pic[1]->image().size(), QSize(4096, 2048)) << c.what;
+    }
+}
+
+TEST(SelectingLargePictures, TheLowerColumnStaysAboveThePaneAndTakesItsClicks) {
     struct Window : WindowTest {
         void TestBody() override {}
     } window;
-    window.open(kTestMap, "4096,2048\r\n");
-    window.load("; Picture Data\r\n1: " + std::string(std::size_t(2) * 4096 * 2048, 'F') + "\r\n");
-    {
-        const MemoryLimit limit(16 << 20);
-        window.select(0);
+    window.open(kTestMap, "132,176\r\n");
+    window.load("; Picture Data\r\n1: " + std::string(2 * 132 * 176, 'F') + "\r\n");
+    window.select(0);
+    Form1& form = *window.form;
+    ASSERT_TRUE(form.pic[1]->isVisible());
+    for (QWidget* control : {static_cast<QWidget*>(form.cmdLoad), static_cast<QWidget*>(form.chk),
+                             static_cast<QWidget*>(form.opt[0]), static_cast<QWidget*>(form.opt[2])}) {
+        const QPoint centre = control->mapTo(&form, control->rect().center());
+        ASSERT_TRUE(form.pic[1]->geometry().contains(centre)) << "the pane runs under the lower column";
+        QWidget* hit = form.childAt(centre);
+        EXPECT_TRUE(hit == control || control->isAncestorOf(hit)) << control->metaObject()->className();
     }
-    ASSERT_EQ(window.messages->shown.size(), 1u);
-    EXPECT_EQ(window.messages->shown[0].first, QMessageBox::Critical);
-    EXPECT_TRUE(window.messages->shown[0].second.contains("4096x2048"));
-    EXPECT_FALSE(window.form->pic[1]->isVisible());
-    QTest::mouseClick(window.form->chk, Qt::LeftButton);  // with the memory back it draws
-    EXPECT_TRUE(window.form->pic[1]->isVisible());
 }
 
 // Size records whose width or height is no whole number of at least 1 fit no

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <sys/stat.h>
+
 #include "window/pane.h"
 #include "window/save_icon.h"
 #include "window_fixture.h"
@@ -182,6 +184,11 @@ TEST_F(Opening, AFileThatCannotBeReadLeavesTheListAsItWas) {
     load(kThreePictures);
     const QString folder = dir.filePath("folder.vkp");
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.vkp"));
+    // Files that are no regular file would block the open for ever or never end.
+    const QString fifo = dir.filePath("fifo.vkp");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", dir.filePath("zero.vkp")));
+    ASSERT_TRUE(QFile::link("/dev/urandom", dir.filePath("random.vkp")));
     const struct {
         const char* what;
         QString path;
@@ -189,6 +196,9 @@ TEST_F(Opening, AFileThatCannotBeReadLeavesTheListAsItWas) {
         {"missing", dir.filePath("gone.vkp")},
         {"a folder", folder},
         {"unreadable contents", "/proc/self/mem"},
+        {"a named pipe", fifo},
+        {"a link to an endless device", dir.filePath("zero.vkp")},
+        {"a link to a random device", dir.filePath("random.vkp")},
     };
     for (const auto& c : cases) {
         messages->shown.clear();
@@ -236,7 +246,7 @@ TEST_F(Opening, NamesShowInUtf8OrWindows1251) {
 using Tables = WindowTest;
 
 TEST_F(Tables, MissingTablesAreReportedOnceAndTheWindowGoesOn) {
-    open(nullptr, nullptr);
+    open(std::nullopt, std::nullopt);
     ASSERT_EQ(messages->shown.size(), 1u);
     EXPECT_EQ(messages->shown[0].first, QMessageBox::Warning);
     EXPECT_TRUE(messages->shown[0].second.contains("map.txt"));
@@ -255,6 +265,30 @@ TEST_F(Tables, RepeatedColourKeysAreReported) {
     ASSERT_EQ(messages->shown.size(), 1u);
     EXPECT_TRUE(messages->shown[0].second.contains("map.txt"));
     EXPECT_EQ(form->colours.lookup("C0"), 0x0000FFu);  // the first entry stays
+}
+
+TEST_F(Tables, TablesThatGiveNothingOrAreNoTextFilesAreReported) {
+    using namespace std::string_literals;
+    const struct {
+        const char* what;
+        std::optional<std::string> map, sizes;
+        const char* says;
+    } cases[] = {
+        {"an empty colour table", "", kTestSizes, "map.txt: it gives no colour"},
+        {"a size table in UTF-16", kTestMap, "1\0,\0\x31\0\r\0\n\0"s, "size.txt: the file holds NUL bytes"},
+        {"a size table without a usable size", kTestMap, "0,5\r\nabc\r\n", "size.txt: it gives no usable size"},
+        {"a colour table that is a named pipe", std::nullopt, kTestSizes, "not a regular file"},
+    };
+    for (const auto& c : cases) {
+        open(c.map, c.sizes);
+        if (!c.map) {  // a pipe would keep a plain read waiting for a writer for ever
+            ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("map.txt")).constData(), 0600), 0);
+            start();
+        }
+        ASSERT_EQ(messages->shown.size(), 1u) << c.what;
+        EXPECT_EQ(messages->shown[0].first, QMessageBox::Warning) << c.what;
+        EXPECT_TRUE(messages->shown[0].second.contains(c.says)) << c.what << ": " << messages->shown[0].second.toStdString();
+    }
 }
 
 TEST_F(Tables, GoodTablesAreReadQuietly) {

@@ -13,6 +13,7 @@
 
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <sys/resource.h>
@@ -67,13 +68,18 @@ inline constexpr const char* kTestSizes = "2,2\r\n4,3\r\n3,4\r\n101,80\r\n";
 
 class WindowTest : public testing::Test {
 public:
-    // Builds the window over the given tables (nullptr: that file is missing).
-    void open(const char* map = kTestMap, const char* sizes = kTestSizes) {
+    // Builds the window over the given tables (nullopt: that file is missing).
+    void open(std::optional<std::string> map = kTestMap, std::optional<std::string> sizes = kTestSizes) {
         ASSERT_TRUE(dir.isValid());
         for (const auto& [name, text] : {std::pair{"map.txt", map}, std::pair{"size.txt", sizes}}) {
             QFile::remove(dir.filePath(name));
-            if (text) writeFile(dir.filePath(name), text);
+            if (text) writeFile(dir.filePath(name), *text);
         }
+        start();
+    }
+
+    // Builds the window over the tables as they stand in dir.
+    void start() {
         auto scripted = std::make_unique<ScriptedDialog>();
         auto recorded = std::make_unique<RecordedMessages>();
         dialog = scripted.get();
