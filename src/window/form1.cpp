@@ -228,7 +228,10 @@ void Form1::lst_Click() {
     if (!drawn) {
         for (Pane* pane : pic) pane->resize(19, 19);  // the start size: no huge hidden image to clear next time
         messages_->show(QMessageBox::Critical,
-                        QStringLiteral("There is not enough memory to draw a %1x%2 picture.").arg(W).arg(H));
+                        QStringLiteral("The %1x%2 picture cannot be drawn: it is too large for the memory left "
+                                       "or for the toolkit's images.")
+                            .arg(W)
+                            .arg(H));
         return;  // the groups stay hidden
     }
 
