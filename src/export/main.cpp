@@ -1,148 +1,45 @@
 // hexpane-export: every picture of a patch to files, a listing, or a sheet.
 #include <QCoreApplication>
-#include <QDir>
 #include <QGuiApplication>
-#include <QJsonDocument>
-#include <QSet>
 
 #include <cstdio>
 #include <memory>
-#include <optional>
 
-#include "export/drawing.h"
-#include "export/listing.h"
 #include "export/options.h"
-#include "export/output_file.h"
-#include "export/picture_files.h"
 #include "export/report.h"
-#include "export/sheet.h"
-#include "export/tables.h"
-#include "gui/regular_file.h"
+#include "export/run.h"
 
-namespace hexpane {
 namespace {
 
 // Only the sheet draws text, which needs a QGuiApplication; it runs on the
 // offscreen platform unless the caller chose one, so no display is needed.
+// The rest starts faster without one.
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool drawsText) {
     if (!drawsText) return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-void print(const QByteArray& bytes, FILE* to) { std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), to); }
-
-std::optional<std::vector<PictureRecord>> readPatchFile(const QString& path, Report& report) {
-    QString error;
-    std::vector<PictureRecord> pictures = readFile(path, readPatch, &error);
-    if (!error.isEmpty()) {
-        report.problem(ExitStatus::Failed, QStringLiteral("Cannot read %1:\n%2").arg(QDir::toNativeSeparators(path), error));
-        return std::nullopt;
-    }
-    if (pictures.empty()) report.note(QStringLiteral("%1 holds no picture.").arg(QDir::toNativeSeparators(path)));
-    return pictures;
-}
-
-Tables readTables(const Options& options, Report& report) {
-    QStringList problems;
-    Tables tables = loadTables(options.mapPath, options.sizePath, problems);
-    if (!problems.isEmpty()) {
-        report.note(QStringLiteral("Some of the tables could not be read as they are; going on with what was read."));
-        for (const QString& problem : problems) report.note(problem);
-    }
-    return tables;
-}
-
-void list(const Options& options, const Tables& tables, Report& report) {
-    QJsonArray json;
-    for (const QString& path : options.patches) {
-        const auto pictures = readPatchFile(path, report);
-        if (!pictures) continue;
-        const std::vector<ListedPicture> listed = listPictures(*pictures, tables.sizes);
-        if (options.json) {
-            for (const QJsonValue& entry : listingJson(path, listed)) json.append(entry);
-        } else {
-            if (options.patches.size() > 1) print(QDir::toNativeSeparators(path).toLocal8Bit() + ":\n", stdout);
-            print(listingText(listed), stdout);
-        }
-    }
-    if (options.json) print(QJsonDocument(json).toJson(), stdout);
-    if (std::fflush(stdout) != 0) report.problem(ExitStatus::Incomplete, QStringLiteral("Cannot write the listing."));
-}
-
-void sheet(const Options& options, const Tables& tables, Report& report) {
-    const QString& path = options.patches.front();
-    const auto pictures = readPatchFile(path, report);
-    if (!pictures || !mayWrite(options.sheet, options.force, report)) return;
-    for (std::size_t i = 0; i < pictures->size(); ++i) {
-        if (!sizeOf((*pictures)[i], tables.sizes)) report.problem(ExitStatus::Incomplete, noSizeText(path, i, (*pictures)[i]));
-    }
-    const QImage image = drawSheet(*pictures, tables, options.transparent, options.zoom);
-    if (image.isNull()) {
-        report.problem(ExitStatus::Incomplete, QStringLiteral("Cannot save %1: the sheet is too large to draw.")
-                                                   .arg(QDir::toNativeSeparators(options.sheet)));
-        return;
-    }
-    writeImageFile(image, options.sheet, options.sheetFormat, report);
-}
-
-// Two patches of one name would write into one folder.
-bool foldersDiffer(const Options& options, Report& report) {
-    QSet<QString> folders;
-    for (const QString& path : options.patches) {
-        const QString folder = patchFolder(options.output, path);
-        if (folders.contains(folder)) {
-            report.problem(ExitStatus::Failed, QStringLiteral("%1 would write into %2, as another patch of that name "
-                                                              "does; export them one at a time with -o.")
-                                                   .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder)));
-            return false;
-        }
-        folders.insert(folder);
-    }
-    return true;
-}
-
-void exportFiles(const Options& options, const Tables& tables, Report& report) {
-    if (!foldersDiffer(options, report)) return;
-    for (const QString& path : options.patches) {
-        if (const auto pictures = readPatchFile(path, report)) {
-            writePictureFiles(path, *pictures, patchFolder(options.output, path), tables, options, report);
-        }
-    }
-}
-
-ExitStatus run(const Options& options) {
-    Report report;
-    const Tables tables = readTables(options, report);
-    if (options.list) {
-        list(options, tables, report);
-    } else if (!options.sheet.isEmpty()) {
-        sheet(options, tables, report);
-    } else {
-        exportFiles(options, tables, report);
-    }
-    return report.status();
-}
-
 }  // namespace
-}  // namespace hexpane
 
 int main(int argc, char** argv) {
     using hexpane::CommandLine;
+    // Parsed before the application object exists, which is chosen by what is asked.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     CommandLine line;
     const CommandLine::Request request = line.parse(arguments);
-    const auto app = hexpane::makeApplication(argc, argv, request == CommandLine::Request::Run && !line.options().sheet.isEmpty());
+    const auto app = makeApplication(argc, argv, request == CommandLine::Request::Run && !line.options().sheet.isEmpty());
     switch (request) {
     case CommandLine::Request::Help:
-        hexpane::print(line.helpText().toLocal8Bit(), stdout);
+        std::fputs(line.helpText().toLocal8Bit().constData(), stdout);
         return 0;
     case CommandLine::Request::Version:
         std::printf("hexpane-export %s\n", HEXPANE_VERSION);
         return 0;
     case CommandLine::Request::BadUsage:
-        std::fprintf(stderr, "hexpane-export: %s\nTry 'hexpane-export --help' for more.\n", line.error().toLocal8Bit().constData());
+        std::fprintf(stderr, "hexpane-export: %s\nTry 'hexpane-export --help' for more.\n",
+                     line.error().toLocal8Bit().constData());
         return int(hexpane::ExitStatus::Failed);
     case CommandLine::Request::Run:
         break;
