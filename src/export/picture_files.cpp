@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "export/drawing.h"
@@ -15,6 +17,11 @@
 namespace hexpane {
 
 namespace {
+
+// Each file reaches the disk before it takes its name, and that wait, more
+// than the drawing, is what a file costs: several pictures are saved at once,
+// so that the waits overlap.
+constexpr unsigned kWriters = 8;
 
 bool makeFolder(const QString& folder, Report& report) {
     std::error_code error;
@@ -39,6 +46,19 @@ void writePane(std::string_view hex, PictureSize size, const QString& path, cons
     writeImageFile(image, path, options.format, report);
 }
 
+void writePicture(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QDir& dir,
+                  const Tables& tables, const Options& options, Report& report) {
+    const std::optional<PictureSize> size = sizeOf(picture, tables.sizes);
+    if (!size) {
+        report.problem(ExitStatus::Incomplete, noSizeText(patchPath, index, picture));
+        return;
+    }
+    for (const auto& [hex, pane] : {std::pair{&picture.oldHex, "old"}, std::pair{&picture.newHex, "new"}}) {
+        writePane(*hex, *size, dir.filePath(pictureFileName(index, picture.name, pane, options.format)), tables,
+                  options, report);
+    }
+}
+
 }  // namespace
 
 QString patchFolder(const QString& output, const QString& patchPath) {
@@ -49,18 +69,19 @@ void writePictureFiles(const QString& patchPath, const std::vector<PictureRecord
                        const Tables& tables, const Options& options, Report& report) {
     if (!makeFolder(folder, report)) return;
     const QDir dir(folder);
-    for (std::size_t i = 0; i < pictures.size(); ++i) {
-        const PictureRecord& picture = pictures[i];
-        const std::optional<PictureSize> size = sizeOf(picture, tables.sizes);
-        if (!size) {
-            report.problem(ExitStatus::Incomplete, noSizeText(patchPath, i, picture));
-            continue;
+    std::vector<Report> told(pictures.size(), Report::held());
+    std::atomic<std::size_t> next = 0;
+    const auto work = [&] {
+        for (std::size_t i = next++; i < pictures.size(); i = next++) {
+            writePicture(patchPath, i, pictures[i], dir, tables, options, told[i]);
         }
-        for (const auto& [hex, pane] : {std::pair{&picture.oldHex, "old"}, std::pair{&picture.newHex, "new"}}) {
-            writePane(*hex, *size, dir.filePath(pictureFileName(i, picture.name, pane, options.format)), tables,
-                      options, report);
-        }
+    };
+    {
+        std::vector<std::jthread> writers;
+        for (unsigned k = 1; k < kWriters; ++k) writers.emplace_back(work);
+        work();
     }
+    for (const Report& lines : told) report.add(lines);
 }
 
 }  // namespace hexpane
