@@ -1,5 +1,7 @@
 #include "export/file_names.h"
 
+#include <QList>
+
 #include "gui/name_text.h"
 
 namespace hexpane {
@@ -37,18 +39,9 @@ std::string_view start(std::string_view bytes) {
 }  // namespace
 
 QString safeName(std::string_view bytes) {
-    const QString text = nameText(start(bytes));
-
     QString safe;
     qsizetype utf8Bytes = 0;
-    for (qsizetype i = 0; i < text.size();) {
-        char32_t c = text[i].unicode();
-        qsizetype units = 1;
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            units = 2;
-        }
-        i += units;
+    for (char32_t c : nameText(start(bytes)).toUcs4()) {
         if (!keeps(c) || (safe.isEmpty() && (c == u'.' || c == u'-'))) c = u'_';
         const qsizetype size = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
         if (utf8Bytes + size > kSafeNameBytes) break;
