@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core)
+RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
 TEST_PACKAGES=("${RUN_PACKAGES[@]}" libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
                xvfb xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file python3)
 
@@ -59,6 +59,7 @@ bench)
     QT_QPA_PLATFORM=offscreen build-bench/bench/window_bench
     build-bench/bench/open_bench
     bench/startup.sh build-bench
+    build-bench/bench/export_bench
     ;;
 *)
     echo "usage: $0 run|test|bench" >&2

@@ -17,4 +17,9 @@ QRgb toRgb(ColourValue colour, const QPalette& palette);
 // An image of width × height pixels from row-major colour values.
 QImage paneImage(std::span<const ColourValue> colours, int width, int height, const QPalette& palette);
 
+// The palette the window has under Qt's default style on Linux (Fusion, light):
+// the pane background (Base) #FFFFFF, the face colour (Window) #EFEFEF. For
+// drawing panes where no window supplies one, so they match what it shows.
+QPalette defaultPalette();
+
 }  // namespace hexpane

@@ -4,7 +4,8 @@
 # program with its two tables in one folder, the command on the PATH, a valid
 # desktop entry and the icon; the packaged command must start from another
 # directory with no warning box, and the package must declare the Qt 6
-# libraries it needs.
+# libraries it needs. hexpane-export must sit beside the window's program with
+# its command and gzipped manual page, and run from the package with no display.
 #
 # Usage: package_test.sh BUILD_DIR SOURCE_DIR   (run after the build)
 # CMAKE and CPACK may name the tools to use (default: those on the PATH).
@@ -36,6 +37,13 @@ check_tree() {
         /*) xs_die "$prefix/bin/hexpane is an absolute link, which breaks once the tree moves" ;;
     esac
 
+    [ -x "$app/hexpane-export" ] || xs_die "no program at $app/hexpane-export"
+    [ "$(readlink "$prefix/bin/hexpane-export")" = "../libexec/hexpane/hexpane-export" ] ||
+        xs_die "$prefix/bin/hexpane-export is not a relative link to the exporter"
+    local manual=$prefix/share/man/man1/hexpane-export.1.gz
+    gzip -t "$manual" 2>/dev/null || xs_die "no gzipped manual page at $manual"
+    zcat "$manual" | cmp -s - "$source_dir/packaging/hexpane-export.1" || xs_die "$manual differs from packaging/hexpane-export.1"
+
     local desktop=$prefix/share/applications/hexpane.desktop report
     [ -f "$desktop" ] || xs_die "no desktop entry at $desktop"
     report=$(desktop-file-validate "$desktop" 2>&1) || xs_die "desktop entry is not valid: $report"
@@ -64,7 +72,7 @@ deb=${debs[0]}
 [ "$(dpkg-deb -f "$deb" Package)" = hexpane ] || xs_die "the package is not named hexpane"
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || xs_die "the package has no maintainer"
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6core6 libqt6gui6 libqt6widgets6; do
+for library in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins fonts-dejavu-core; do
     grep -qE "(^|, )$library( |,|$)" <<<"$depends" || xs_die "Depends lacks $library: $depends"
 done
 if command -v apt-get >/dev/null; then
@@ -75,7 +83,7 @@ fi
 
 dpkg-deb -x "$deb" "$XS_TMP/root"
 check_tree "$XS_TMP/root/usr"
-unexpected=$(find "$XS_TMP/root" ! -type d -printf '/%P\n' | grep -vE '^/usr/(bin|libexec/hexpane|share/(applications|icons))/' || true)
+unexpected=$(find "$XS_TMP/root" ! -type d -printf '/%P\n' | grep -vE '^/usr/(bin|libexec/hexpane|share/(applications|icons|man/man1))/' || true)
 [ -z "$unexpected" ] || xs_die "the package holds unexpected files: $unexpected"
 
 xs_note "the packaged command, started from another directory"
@@ -87,5 +95,13 @@ window=$(xs_wait_window "$pid" hexpane 20)
 xs_expect_alone "$pid" "$window" 2
 xs_close "$window"
 xs_wait_exit "$pid" 10
+
+xs_note "the packaged exporter, from another directory, with no display"
+(cd "$XS_TMP/elsewhere" && env -u DISPLAY -u QT_QPA_PLATFORM "$XS_TMP/root/usr/bin/hexpane-export" \
+    -o out "$source_dir/examples/sample.vkp" && env -u DISPLAY -u QT_QPA_PLATFORM \
+    "$XS_TMP/root/usr/bin/hexpane-export" --sheet sheet.png "$source_dir/examples/sample.vkp") \
+    >"$XS_TMP/export.log" 2>&1 || xs_die "the packaged exporter failed: $(tail -n 5 "$XS_TMP/export.log")"
+[ "$(find "$XS_TMP/elsewhere/out/sample" -name '*.bmp' | wc -l)" = 6 ] || xs_die "the packaged exporter wrote no six bitmaps"
+[ "$(identify -format '%m' "$XS_TMP/elsewhere/sheet.png" 2>/dev/null)" = PNG ] || xs_die "the packaged exporter drew no sheet"
 
 xs_note "PASS: $(basename "$deb"), Depends: $depends"

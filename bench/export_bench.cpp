@@ -1,0 +1,157 @@
+// hexpane-export on a generated 64 MiB patch of 16-byte data lines, each figure
+// beside a baseline timed in the same run:
+//   - every picture, both panes, as BMP into an empty folder, against `cp -r`
+//     of the folder it produced into another empty folder on the same file system;
+//   - --list, against readPatch alone on the same file.
+// Times are the best of several runs, process start included, as a user would
+// time them; readPatch alone runs in a process of its own too (this program,
+// with --read-only), so both pay for a fresh process's memory alike.
+//
+//   export_bench [RUNS]               (default: 5)
+//   export_bench --read-only FILE     readPatch on FILE, nothing else
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "patch/patch_reader.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uintmax_t kFileSize = std::uintmax_t{64} << 20;
+constexpr int kBytesPerLine = 16;
+
+// Sizes that size.txt lists: screens, wallpapers and icons.
+constexpr int kShapes[][2] = {{176, 220}, {101, 80}, {132, 176}, {16, 16}, {24, 24},
+                              {32, 32},   {48, 48},  {128, 160}, {46, 46}, {16, 16}};
+
+void writePatch(const fs::path& path) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::mt19937 random(2024);
+    std::ofstream out(path, std::ios::binary);
+    std::string text;
+    std::uintmax_t written = 0;
+    unsigned address = 0x100000;
+    for (int picture = 0; written + text.size() < kFileSize; ++picture) {
+        const auto& shape = kShapes[random() % std::size(kShapes)];
+        char line[64];
+        std::snprintf(line, sizeof line, "##### Picture pic%05d\r\n; Picture Data\r\n", picture);
+        text += line;
+        for (int left = shape[0] * shape[1]; left > 0; left -= kBytesPerLine) {
+            const int count = std::min(left, kBytesPerLine);
+            std::snprintf(line, sizeof line, "%06X: ", address);
+            text += line;
+            address += unsigned(count);
+            const std::size_t old = text.size();
+            for (int k = 0; k < count; ++k) {
+                const unsigned byte = random() & 0xFF;
+                text += kDigits[byte >> 4];
+                text += kDigits[byte & 15];
+            }
+            text += ' ';
+            for (std::size_t k = old; k < old + 2 * std::size_t(count); ++k) text += (random() & 3) ? text[k] : 'C';
+            text += "\r\n";
+        }
+        text += "\r\n";
+        if (text.size() > (1u << 20)) {
+            out.write(text.data(), std::streamsize(text.size()));
+            written += text.size();
+            text.clear();
+        }
+    }
+    out.write(text.data(), std::streamsize(text.size()));
+}
+
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// Runs a program with its output thrown away; the wall time in seconds.
+double run(std::vector<std::string> args) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    int status = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) waitpid(pid, &status, 0);
+    const double seconds = secondsSince(start);
+    posix_spawn_file_actions_destroy(&actions);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::cerr << args[0] << " failed\n";
+        std::exit(1);
+    }
+    return seconds;
+}
+
+struct Figures {
+    double exported = 1e9, copied = 1e9, listed = 1e9, read = 1e9;
+    std::size_t files = 0;
+    std::uintmax_t bytes = 0;
+};
+
+// Each round writes into fresh empty folders, so no file is ever replaced.
+// Nothing is deleted until the end: freeing blocks on a file system mounted
+// with discard slows the next writes down for a while. Each timed step starts
+// with nothing left to write back.
+void measureOnce(const fs::path& patch, const fs::path& scratch, int round, Figures& f) {
+    const std::string program = HEXPANE_EXPORT_PROGRAM;
+    const fs::path exported = scratch / ("export" + std::to_string(round));
+    const fs::path copy = scratch / ("copy" + std::to_string(round));
+    fs::create_directories(exported);
+    fs::create_directories(copy);
+    sync();
+    f.exported = std::min(f.exported, run({program, "-o", exported.string(), patch.string()}));
+    sync();
+    f.copied = std::min(f.copied, run({"cp", "-r", (exported / "bench").string(), copy.string()}));
+    f.listed = std::min(f.listed, run({program, "--list", patch.string()}));
+    f.read = std::min(f.read, run({fs::read_symlink("/proc/self/exe").string(), "--read-only", patch.string()}));
+    if (f.files == 0) {
+        for (const auto& entry : fs::directory_iterator(exported / "bench")) {
+            ++f.files;
+            f.bytes += entry.file_size();
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--read-only") {
+        std::ifstream in(argv[2], std::ios::binary);
+        return hexpane::readPatch(in).empty() ? 1 : 0;
+    }
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const fs::path scratch = fs::temp_directory_path() / "hexpane_export_bench";
+    fs::remove_all(scratch);
+    fs::create_directories(scratch);
+    const fs::path patch = scratch / "bench.vkp";
+    writePatch(patch);
+
+    Figures f;
+    for (int round = 0; round < runs; ++round) measureOnce(patch, scratch, round, f);
+    const double fileMb = double(fs::file_size(patch)) / 1e6;
+    fs::remove_all(scratch);
+
+    std::printf("export: %zu files, %.0f MB, from a %.0f MB patch in %.3f s; cp -r of them: %.3f s (ratio %.2f, goal <= 3)\n",
+                f.files, double(f.bytes) / 1e6, fileMb, f.exported, f.copied, f.exported / f.copied);
+    std::printf("--list: %.3f s; readPatch alone, in a process: %.3f s (ratio %.2f, goal <= 1.5)\n", f.listed, f.read,
+                f.listed / f.read);
+}

@@ -1,0 +1,28 @@
+// The names of the files the exporter writes. Picture names come from a patch
+// anybody may have written, so a name is reduced to characters that are safe
+// in a file name and can never lead out of the folder it is written to.
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+#include <string_view>
+
+namespace hexpane {
+
+// At most this many bytes of UTF-8 in a safe name.
+inline constexpr qsizetype kSafeNameBytes = 64;
+
+// Letters, marks, digits and "-", "_", "." , "+" of the decoded name; any other
+// character becomes "_", and so does a leading "." or "-". Cut at kSafeNameBytes
+// bytes on a character boundary; a name left empty becomes "unnamed".
+QString safeName(std::string_view bytes);
+
+// A picture's index zero-padded to three digits at least: "007", "1234".
+QString indexText(std::size_t index);
+
+// "NNN-NAME-PANE.FORMAT": the picture's index, zero-padded to three digits at
+// least, makes the file name unique whatever the names are.
+QString pictureFileName(std::size_t index, std::string_view name, const char* pane, const char* format);
+
+}  // namespace hexpane

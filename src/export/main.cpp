@@ -1,0 +1,48 @@
+// hexpane-export: every picture of a patch to files, a listing, or a sheet.
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <memory>
+
+#include "export/options.h"
+#include "export/report.h"
+#include "export/run.h"
+
+namespace {
+
+// Only the sheet draws text, which needs a QGuiApplication; it runs on the
+// offscreen platform unless the caller chose one, so no display is needed.
+// The rest starts faster without one.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool drawsText) {
+    if (!drawsText) return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using hexpane::CommandLine;
+    // Parsed before the application object exists, which is chosen by what is asked.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    CommandLine line;
+    const CommandLine::Request request = line.parse(arguments);
+    const auto app = makeApplication(argc, argv, request == CommandLine::Request::Run && !line.options().sheet.isEmpty());
+    switch (request) {
+    case CommandLine::Request::Help:
+        std::fputs(line.helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case CommandLine::Request::Version:
+        std::printf("hexpane-export %s\n", HEXPANE_VERSION);
+        return 0;
+    case CommandLine::Request::BadUsage:
+        std::fprintf(stderr, "hexpane-export: %s\nTry 'hexpane-export --help' for more.\n",
+                     line.error().toLocal8Bit().constData());
+        return int(hexpane::ExitStatus::Failed);
+    case CommandLine::Request::Run:
+        break;
+    }
+    return int(hexpane::run(line.options()));
+}

@@ -1,0 +1,29 @@
+#include "export/output_file.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <filesystem>
+#include <system_error>
+
+#include "gui/image_file.h"
+
+namespace hexpane {
+
+bool mayWrite(const QString& path, bool force, Report& report) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(QFile::encodeName(path).toStdString(), error);
+    if (force || !std::filesystem::exists(status)) return true;  // a failed look is left to the save to explain
+    report.problem(ExitStatus::Incomplete,
+                   QStringLiteral("%1 exists, so it was left as it is (--force replaces it).").arg(QDir::toNativeSeparators(path)));
+    return false;
+}
+
+bool writeImageFile(const QImage& image, const QString& path, const char* format, Report& report) {
+    const QString error = saveImage(image, path, format);
+    if (error.isEmpty()) return true;
+    report.problem(ExitStatus::Incomplete, error);
+    return false;
+}
+
+}  // namespace hexpane

@@ -1,0 +1,87 @@
+#include "export/picture_files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <atomic>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "export/drawing.h"
+#include "export/file_names.h"
+#include "export/output_file.h"
+
+namespace hexpane {
+
+namespace {
+
+// Each file reaches the disk before it takes its name, and that wait, more
+// than the drawing, is what a file costs: several pictures are saved at once,
+// so that the waits overlap.
+constexpr unsigned kWriters = 8;
+
+bool makeFolder(const QString& folder, Report& report) {
+    std::error_code error;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+    if (!error) return true;
+    report.problem(ExitStatus::Incomplete,
+                   QStringLiteral("Cannot create the folder %1: %2")
+                       .arg(QDir::toNativeSeparators(folder), QString::fromStdString(error.message())));
+    return false;
+}
+
+void writePane(std::string_view hex, PictureSize size, const QString& path, const Tables& tables,
+               const Options& options, Report& report) {
+    if (!mayWrite(path, options.force, report)) return;
+    const QImage image = drawPane(hex, size, tables.colours, options.transparent);
+    if (image.isNull()) {
+        report.problem(ExitStatus::Incomplete,
+                       QStringLiteral("Cannot save %1: there is not enough memory to draw a %2x%3 picture.")
+                           .arg(QDir::toNativeSeparators(path), QString::number(size.width), QString::number(size.height)));
+        return;
+    }
+    writeImageFile(image, path, options.format, report);
+}
+
+void writePicture(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QDir& dir,
+                  const Tables& tables, const Options& options, Report& report) {
+    const std::optional<PictureSize> size = sizeOf(picture, tables.sizes);
+    if (!size) {
+        report.problem(ExitStatus::Incomplete, noSizeText(patchPath, index, picture));
+        return;
+    }
+    for (const auto& [hex, pane] : {std::pair{&picture.oldHex, "old"}, std::pair{&picture.newHex, "new"}}) {
+        writePane(*hex, *size, dir.filePath(pictureFileName(index, picture.name, pane, options.format)), tables,
+                  options, report);
+    }
+}
+
+}  // namespace
+
+QString patchFolder(const QString& output, const QString& patchPath) {
+    return QDir(output).filePath(safeName(QFile::encodeName(QFileInfo(patchPath).completeBaseName()).toStdString()));
+}
+
+void writePictureFiles(const QString& patchPath, const std::vector<PictureRecord>& pictures, const QString& folder,
+                       const Tables& tables, const Options& options, Report& report) {
+    if (!makeFolder(folder, report)) return;
+    const QDir dir(folder);
+    std::vector<Report> told(pictures.size(), Report::held());
+    std::atomic<std::size_t> next = 0;
+    const auto work = [&] {
+        for (std::size_t i = next++; i < pictures.size(); i = next++) {
+            writePicture(patchPath, i, pictures[i], dir, tables, options, told[i]);
+        }
+    };
+    {
+        std::vector<std::jthread> writers;
+        for (unsigned k = 1; k < kWriters; ++k) writers.emplace_back(work);
+        work();
+    }
+    for (const Report& lines : told) report.add(lines);
+}
+
+}  // namespace hexpane

@@ -1,0 +1,30 @@
+#include "export/report.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace hexpane {
+
+Report Report::held() {
+    Report report;
+    report.holds_ = true;
+    return report;
+}
+
+void Report::problem(ExitStatus status, const QString& message) {
+    if (holds_) {
+        lines_.emplace_back(status, message);
+        status_ = std::max(status_, status);
+        return;
+    }
+    status_ = std::max(status_, status);
+    QString line = message;
+    line.replace(u'\n', u' ');
+    std::fprintf(stderr, "hexpane-export: %s\n", line.toLocal8Bit().constData());
+}
+
+void Report::add(const Report& held) {
+    for (const auto& [status, message] : held.lines_) problem(status, message);
+}
+
+}  // namespace hexpane
