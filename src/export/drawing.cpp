@@ -22,14 +22,8 @@ QString noSizeText(const QString& patchPath, std::size_t index, const PictureRec
 
 QImage drawPane(std::string_view hex, PictureSize size, const ColourTable& colours, TransparentColour option) {
     static const QPalette palette = defaultPalette();
-    // A bitmap records its resolution. The window's images have that of the
-    // screen, 96 dpi by default on X and offscreen; with no screen, Qt would say 100.
-    constexpr int kDotsPerMeter = 3780;
     try {
-        QImage image = paneImage(renderPane(hex, size.width, size.height, colours, option), size.width, size.height, palette);
-        image.setDotsPerMeterX(kDotsPerMeter);
-        image.setDotsPerMeterY(kDotsPerMeter);
-        return image;
+        return paneImage(renderPane(hex, size.width, size.height, colours, option), size.width, size.height, palette);
     } catch (const std::bad_alloc&) {
         return {};
     }

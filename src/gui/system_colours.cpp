@@ -67,6 +67,11 @@ QPalette defaultPalette() {
 QImage paneImage(std::span<const ColourValue> colours, int width, int height, const QPalette& palette) {
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull() || colours.size() != std::size_t(width) * std::size_t(height)) return image;
+    // A bitmap records its resolution. Qt would take it from the screen, or
+    // say 100 dpi where there is none; a pane's pixels are plain 96 dpi ones.
+    constexpr int kDotsPerMetre = 3780;
+    image.setDotsPerMeterX(kDotsPerMetre);
+    image.setDotsPerMeterY(kDotsPerMetre);
     const QRgb window = toRgb(kWindowBackground, palette);
     const QRgb face = toRgb(kFaceColour, palette);
     for (int y = 0; y < height; ++y) {

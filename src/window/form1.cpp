@@ -17,32 +17,14 @@
 
 #include "picture/render.h"
 #include "gui/image_file.h"
-#include "gui/name_text.h"
 #include "gui/regular_file.h"
+#include "gui/table_files.h"
 #include "window/pane.h"
 #include "window/picture_list.h"
 #include "window/save_icon.h"
 #include "gui/system_colours.h"
 
 namespace hexpane {
-
-namespace {
-
-// Reads one table file beside the program into table; what went wrong is
-// appended to problems, one line each, and the table keeps what was read.
-template <typename Table, typename Read>
-void loadTable(const QString& dir, const char* name, Table& table, Read read, QStringList& problems) {
-    const QString path = QDir(dir).filePath(QString::fromLatin1(name));
-    std::vector<std::string> found;
-    QString error;
-    table = readFile(path, [&](std::istream& in) { return read(in, &found); }, &error);
-    if (!error.isEmpty()) problems << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), error);
-    for (const std::string& problem : found) {
-        problems << QStringLiteral("%1: %2").arg(QString::fromLatin1(name), nameText(problem));
-    }
-}
-
-}  // namespace
 
 Form1::Form1()
     : Form1(std::make_unique<QtCommonDialog>(this), std::make_unique<QtMessageBox>(this),
@@ -134,9 +116,10 @@ void Form1::connectEvents() {
 }
 
 void Form1::Form_Load() {
+    const QDir dir(programDir_);
     QStringList problems;
-    loadTable(programDir_, "map.txt", colours, readColourTable, problems);
-    loadTable(programDir_, "size.txt", sizes, readSizeTable, problems);
+    colours = loadColourTable(dir.filePath(QStringLiteral("map.txt")), problems);
+    sizes = loadSizeTable(dir.filePath(QStringLiteral("size.txt")), problems);
     Label1->setText(QString());
     Label1->adjustSize();
     if (!problems.isEmpty()) {
