@@ -19,8 +19,8 @@ bool mayWrite(const QString& path, bool force, Report& report) {
     return false;
 }
 
-bool writeImageFile(const QImage& image, const QString& path, const char* format, Report& report) {
-    const QString error = saveImage(image, path, format);
+bool writeImageFile(const QImage& image, const QString& path, const char* format, bool force, Report& report) {
+    const QString error = saveImage(image, path, format, force ? Existing::Replace : Existing::Keep);
     if (error.isEmpty()) return true;
     report.problem(ExitStatus::Incomplete, error);
     return false;

@@ -13,7 +13,8 @@ namespace hexpane {
 // already has this name and force is off. Checked before drawing, which costs more.
 bool mayWrite(const QString& path, bool force, Report& report);
 
-// False, with a line on report, when the file could not be written.
-bool writeImageFile(const QImage& image, const QString& path, const char* format, Report& report);
+// False, with a line on report, when the file could not be written; without
+// force, also when a file of that name came to be since mayWrite looked.
+bool writeImageFile(const QImage& image, const QString& path, const char* format, bool force, Report& report);
 
 }  // namespace hexpane

@@ -18,9 +18,9 @@ namespace hexpane {
 
 namespace {
 
-// Each file reaches the disk before it takes its name, and that wait, more
-// than the drawing, is what a file costs: several pictures are saved at once,
-// so that the waits overlap.
+// Creating and naming a file can wait on the file system as long as drawing
+// it takes (and a replaced file waits for the disk): several pictures are
+// saved at once, so that the waits overlap and both cores draw.
 constexpr unsigned kWriters = 8;
 
 bool makeFolder(const QString& folder, Report& report) {
@@ -43,7 +43,7 @@ void writePane(std::string_view hex, PictureSize size, const QString& path, cons
                            .arg(QDir::toNativeSeparators(path), QString::number(size.width), QString::number(size.height)));
         return;
     }
-    writeImageFile(image, path, options.format, report);
+    writeImageFile(image, path, options.format, options.force, report);
 }
 
 void writePicture(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QDir& dir,

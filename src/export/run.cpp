@@ -73,7 +73,7 @@ void sheet(const Options& options, const Tables& tables, Report& report) {
                                                    .arg(QDir::toNativeSeparators(options.sheet)));
         return;
     }
-    writeImageFile(image, options.sheet, options.sheetFormat, report);
+    writeImageFile(image, options.sheet, options.sheetFormat, options.force, report);
 }
 
 // Two patches of one name would write into one folder.

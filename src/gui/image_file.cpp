@@ -4,11 +4,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "gui/regular_file.h"
 
@@ -41,7 +46,54 @@ QString writeInPlace(const QString& path, const QByteArray& bytes, const QString
         .arg(reason);
 }
 
-QString save(const QImage& image, const QString& path, const char* format) {
+QString writeFd(int fd, const QByteArray& bytes) {
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return qt_error_string(n < 0 ? errno : ENOSPC);
+        written += n;
+    }
+    return {};
+}
+
+// Gives the complete temporary file its name, unless a file of that name has
+// appeared meanwhile. File systems that cannot rename so take a hard link.
+int takeName(const QByteArray& temporary, const QByteArray& name) {
+    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, name.constData(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    if (::link(temporary.constData(), name.constData()) != 0) return errno;
+    ::unlink(temporary.constData());
+    return 0;
+}
+
+// A new file is written as a temporary file beside its name and takes the
+// name once complete, so it is there whole or not at all. It is not synced to
+// the disk first, as a replaced one is: should the system stop before the data
+// reach the disk, no earlier file is lost. *appeared tells that a file of that
+// name came to be meanwhile, and nothing was written.
+QString writeNew(const QString& path, const QByteArray& bytes, bool* appeared) {
+    const QByteArray name = QFile::encodeName(path);
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = name + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);  // the umask applies
+        if (fd < 0 && errno != EEXIST) return qt_error_string(errno);
+    }
+    if (fd < 0) return qt_error_string(EEXIST);
+    QString reason = writeFd(fd, bytes);
+    if (::close(fd) != 0 && reason.isEmpty()) reason = qt_error_string(errno);
+    if (reason.isEmpty()) {
+        const int error = takeName(temporary, name);
+        if (error == 0) return {};
+        *appeared = error == EEXIST;
+        reason = qt_error_string(error);
+    }
+    ::unlink(temporary.constData());
+    return reason;
+}
+
+QString save(const QImage& image, const QString& path, const char* format, Existing existing) {
     if (image.isNull()) return QStringLiteral("There is no picture to save.");
 
     struct stat status {};
@@ -49,6 +101,8 @@ QString save(const QImage& image, const QString& path, const char* format) {
     if (exists && !S_ISREG(status.st_mode)) {
         return QStringLiteral("It is %1, not a regular file, so it was left as it is.").arg(fileKind(status.st_mode));
     }
+    const QString kept = QStringLiteral("It exists, so it was left as it is.");
+    if (exists && existing == Existing::Keep) return kept;
     if (exists && !QFileInfo(path).isWritable()) return QStringLiteral("It is read-only, so it was left as it was.");
 
     QByteArray encoded;
@@ -56,6 +110,13 @@ QString save(const QImage& image, const QString& path, const char* format) {
     buffer.open(QIODevice::WriteOnly);
     QImageWriter encoder(&buffer, format);
     if (!encoder.write(image)) return encoder.errorString();
+
+    if (!exists) {
+        bool appeared = false;
+        const QString reason = writeNew(path, encoded, &appeared);
+        if (!appeared) return reason;
+        if (existing == Existing::Keep) return kept;
+    }
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
@@ -71,12 +132,12 @@ QString save(const QImage& image, const QString& path, const char* format) {
 
 }  // namespace
 
-QString saveImage(const QImage& image, const QString& path, const char* format) {
+QString saveImage(const QImage& image, const QString& path, const char* format, Existing existing) {
     // A write past a file-size limit must fail and be reported, not end the program.
     static const bool fileSizeSignalIgnored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
     (void)fileSizeSignalIgnored;
 
-    const QString reason = save(image, path, format);
+    const QString reason = save(image, path, format, existing);
     if (reason.isEmpty()) return {};
     return QStringLiteral("Cannot save %1:\n%2").arg(QDir::toNativeSeparators(path), reason);
 }
