@@ -21,17 +21,9 @@ QString decode(std::string_view bytes, bool cut) {
     return cp1251.isValid() ? QString(cp1251(view)) : QString::fromLatin1(view);
 }
 
-// C0 controls and DEL have their own visible pictures (U+2400 to U+2421);
-// every other character that shows nothing or steers the text gets its code.
+// Every character that shows nothing or steers the text is shown by its code,
+// in letters any font has.
 void appendVisible(QString& out, char32_t c) {
-    if (c < 0x20) {
-        out += QChar(char16_t(0x2400 + c));
-        return;
-    }
-    if (c == 0x7F) {
-        out += QChar(char16_t(0x2421));
-        return;
-    }
     switch (QChar::category(c)) {
     case QChar::Other_Control:
     case QChar::Other_Format:

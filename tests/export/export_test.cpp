@@ -136,7 +136,7 @@ TEST_F(Export, ListsAsTextAndAsJson) {
     EXPECT_EQ(text.out.toStdString(), "000\ta\t4\t2x2\tchanged\n"
                                       "001\tsame\t2\tError\tsame\n"
                                       "002\twide\t12\t4x3\tchanged\n"
-                                      "003\todd\u241B\t3\tError\tchanged\n");
+                                      "003\todd<U+001B>\t3\tError\tchanged\n");
 
     const ExportRun json = run({"--list", "--json", "p.vkp"});
     EXPECT_EQ(json.status, 0);
@@ -157,7 +157,7 @@ TEST_F(Export, ListsAsTextAndAsJson) {
     EXPECT_EQ(same["size"], "Error");
     EXPECT_TRUE(same["width"].isNull() && same["height"].isNull());
     EXPECT_EQ(same["state"], "same");
-    EXPECT_EQ(listed[3].toObject()["name"], "odd\u241B");
+    EXPECT_EQ(listed[3].toObject()["name"], "odd<U+001B>");
 }
 
 // Where zoom × image lies in sheet, pixel for pixel, anywhere.

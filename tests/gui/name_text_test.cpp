@@ -34,11 +34,11 @@ TEST(DisplayName, ShowsEveryCharacterVisiblyAndInOrder) {
         const char* shown;  // UTF-8
     } cases[] = {
         {"logo", "logo"},
-        {"a\tb\0c\x1b\x7f"s, "a\u2409b\u2400c\u241b\u2421"},
+        {"a\tb\0c\x1b\x7f"s, "a<U+0009>b<U+0000>c<U+001B><U+007F>"},
         {"evil\u202egnp.exe", "evil<U+202E>gnp.exe"},  // a right-to-left override cannot turn the rest round
         {"a\u2066b\u200fc\u2028d\u00ade", "a<U+2066>b<U+200F>c<U+2028>d<U+00AD>e"},
         {"\xc2\x85", "<U+0085>"},
-        {"\xcb\xee\xe3\xee\x09", "Лого\u2409"},  // Windows-1251 and a tab
+        {"\xcb\xee\xe3\xee\x09", "Лого<U+0009>"},  // Windows-1251 and a tab
         {"\xf0\x9f\x98\x80", "\U0001F600"},
     };
     for (const auto& c : cases) EXPECT_EQ(displayName(c.bytes), QString::fromUtf8(c.shown)) << c.bytes;
