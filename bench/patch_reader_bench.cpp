@@ -1,10 +1,12 @@
-// Throughput and peak memory of readPatch on a generated patch of 64 MiB.
+// Throughput and peak memory of readPatch on generated patches of 64 MiB, one
+// with 16 bytes per data line (the shape of real patches) and one with 64.
 //
-//   patch_reader_bench [benchmark flags]     benchmark, then the summary line
+//   patch_reader_bench [benchmark flags]     benchmark, then one summary line per file
 //   patch_reader_bench --read-only FILE      read FILE once, print the peak RSS in KiB
 //
-// The summary compares readPatch with `wc -l` on the same file in the same run, and
-// takes the peak memory from a separate process that does nothing but read the file.
+// Each summary compares readPatch with `wc -l` on the same file in the same run,
+// best of several runs each, taken in turns so that both see the same machine.
+// The peak memory comes from a separate process that does nothing but read the file.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -35,19 +37,21 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::uintmax_t kFileSize = std::uintmax_t{64} << 20;
 
-struct PictureShape {
-    int width, height, bytesPerLine;
+constexpr int kBytesPerLine[] = {16, 64};
+constexpr int kRounds = 7;
+
+struct PictureSize {
+    int width, height;
 };
 
 // Screens, wallpapers, a few medium pictures and many icons.
-constexpr PictureShape kShapes[] = {
-    {176, 220, 64}, {101, 80, 32}, {132, 176, 64}, {16, 16, 16}, {24, 24, 16},
-    {32, 32, 32},   {101, 80, 64}, {48, 48, 32},   {16, 16, 16}, {176, 30, 64},
+constexpr PictureSize kSizes[] = {
+    {176, 220}, {101, 80}, {132, 176}, {16, 16}, {24, 24}, {32, 32}, {101, 80}, {48, 48}, {16, 16}, {176, 30},
 };
 
 // A patch shaped like the real ones: headers, data markers, CR LF data lines of
 // address, old bytes and new bytes, comments and blank lines between pictures.
-void writePatch(const fs::path& path) {
+void writePatch(const fs::path& path, int bytesPerLine) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::mt19937 random(2024);
     std::ofstream out(path, std::ios::binary);
@@ -55,14 +59,14 @@ void writePatch(const fs::path& path) {
     std::uintmax_t written = 0;
     unsigned address = 0x100000;
     for (int picture = 0; written + text.size() < kFileSize; ++picture) {
-        const PictureShape& shape = kShapes[random() % std::size(kShapes)];
+        const PictureSize& shape = kSizes[random() % std::size(kSizes)];
         char line[96];
         std::snprintf(line, sizeof line, "##### Picture pic%05d %dx%d\r\n", picture % 4000, shape.width, shape.height);
         text += line;
         if (picture % 7 == 0) text += "; palette: phone default\r\n";
         text += "; Picture Data\r\n";
-        for (int left = shape.width * shape.height; left > 0; left -= shape.bytesPerLine) {
-            const int count = std::min(left, shape.bytesPerLine);
+        for (int left = shape.width * shape.height; left > 0; left -= bytesPerLine) {
+            const int count = std::min(left, bytesPerLine);
             std::snprintf(line, sizeof line, "%06X: ", address);
             text += line;
             address += static_cast<unsigned>(count);
@@ -89,24 +93,30 @@ void writePatch(const fs::path& path) {
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-fs::path patchPath() { return fs::temp_directory_path() / "hexpane_patch_reader_bench.vkp"; }
+fs::path patchPath(int bytesPerLine) {
+    return fs::temp_directory_path() / ("hexpane_patch_reader_bench_" + std::to_string(bytesPerLine) + ".vkp");
+}
 
-double readRate = 0;  // bytes per second over the last (the reported) run
-
-void BM_ReadPatch(benchmark::State& state) {
-    const fs::path path = patchPath();
-    const auto size = static_cast<std::int64_t>(fs::file_size(path));
+// Reads the file once, the pictures freed after; returns the wall time in seconds.
+double readOnce(const fs::path& path) {
     const auto start = Clock::now();
-    for (auto _ : state) {
+    {
         std::ifstream in(path, std::ios::binary);
         auto pictures = hexpane::readPatch(in);
         benchmark::DoNotOptimize(pictures.data());
     }
     const std::chrono::duration<double> seconds = Clock::now() - start;
-    readRate = static_cast<double>(state.iterations() * size) / seconds.count();
+    return seconds.count();
+}
+
+// Arg: bytes per data line.
+void BM_ReadPatch(benchmark::State& state) {
+    const fs::path path = patchPath(static_cast<int>(state.range(0)));
+    const auto size = static_cast<std::int64_t>(fs::file_size(path));
+    for (auto _ : state) state.SetIterationTime(readOnce(path));
     state.SetBytesProcessed(state.iterations() * size);
 }
-BENCHMARK(BM_ReadPatch)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_ReadPatch)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseManualTime();
 
 // Runs a program with stdout sent to a file; returns the wall time in seconds.
 double runProgram(std::vector<std::string> args, const std::string& stdoutPath) {
@@ -129,12 +139,8 @@ double runProgram(std::vector<std::string> args, const std::string& stdoutPath) 
     return seconds.count();
 }
 
-// Best of several runs, process start included, as a user would time it.
-double wcRate(const fs::path& path) {
-    double best = 1e9;
-    for (int run = 0; run < 7; ++run) best = std::min(best, runProgram({"wc", "-l", path.string()}, "/dev/null"));
-    return static_cast<double>(fs::file_size(path)) / best;
-}
+// wc -l is timed with its process start, as a user would time it.
+double wcOnce(const fs::path& path) { return runProgram({"wc", "-l", path.string()}, "/dev/null"); }
 
 // VmHWM belongs to the process's own address space, so unlike ru_maxrss it holds
 // nothing of the parent that spawned it.
@@ -166,16 +172,23 @@ int main(int argc, char** argv) {
         return pictures.empty() ? 1 : 0;
     }
 
-    const fs::path path = patchPath();
-    writePatch(path);
+    for (const int bytes : kBytesPerLine) writePatch(patchPath(bytes), bytes);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    const double fileMb = static_cast<double>(fs::file_size(path)) / 1e6;
-    const double wc = wcRate(path);
-    const double peakMb = static_cast<double>(childPeakKib(path)) * 1024 / 1e6;
-    fs::remove(path);
-    std::printf("readPatch: %.0f MB/s (wc -l: %.0f MB/s, ratio %.2f); peak RSS %.0f MB for a %.0f MB file (%.2fx)\n",
-                readRate / 1e6, wc / 1e6, readRate / wc, peakMb, fileMb, peakMb / fileMb);
+    for (const int bytes : kBytesPerLine) {
+        const fs::path path = patchPath(bytes);
+        double bestRead = 1e9, bestWc = 1e9;
+        for (int round = 0; round < kRounds; ++round) {
+            bestWc = std::min(bestWc, wcOnce(path));
+            bestRead = std::min(bestRead, readOnce(path));
+        }
+        const double fileMb = static_cast<double>(fs::file_size(path)) / 1e6;
+        const double peakMb = static_cast<double>(childPeakKib(path)) * 1024 / 1e6;
+        fs::remove(path);
+        std::printf("readPatch, %d bytes per data line: %.0f MB/s (wc -l: %.0f MB/s, ratio %.2f); "
+                    "peak RSS %.0f MB for a %.0f MB file (%.2fx)\n",
+                    bytes, fileMb / bestRead, fileMb / bestWc, bestWc / bestRead, peakMb, fileMb, peakMb / fileMb);
+    }
 }
