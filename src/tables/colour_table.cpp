@@ -19,7 +19,9 @@ constexpr std::size_t folded(char c) {
 // from 1), two at most and fewer where the line ends, read as "&H" and the text.
 ColourValue component(std::string_view line, std::size_t from) {
     const std::string_view digits = from <= line.size() ? line.substr(from - 1, 2) : std::string_view();
-    return static_cast<ColourValue>(readNumber("&H" + std::string(digits)));
+    char text[4] = {'&', 'H'};
+    digits.copy(text + 2, digits.size());
+    return static_cast<ColourValue>(readNumber(std::string_view(text, 2 + digits.size())));
 }
 
 std::string foldedCode(std::string_view code) {
@@ -30,26 +32,38 @@ std::string foldedCode(std::string_view code) {
 
 }  // namespace
 
-std::size_t ColourTable::slotOf(std::string_view code) {
-    switch (code.size()) {
-    case 0: return 0;
-    case 1: return 1 + folded(code[0]);
-    case 2: return 1 + 256 + folded(code[0]) * 256 + folded(code[1]);
-    default: return kSlots;
+std::uint64_t ColourTable::find(std::size_t page, char last) const {
+    return pages_[page] == 0 ? 0 : slots_[(pages_[page] - 1) * kPageSize + folded(last)];
+}
+
+std::uint64_t& ColourTable::slot(std::size_t page, char last) {
+    if (pages_[page] == 0) {
+        slots_.resize(slots_.size() + kPageSize);
+        pages_[page] = static_cast<std::uint16_t>(slots_.size() / kPageSize);
     }
+    return slots_[(pages_[page] - 1) * kPageSize + folded(last)];
 }
 
 bool ColourTable::add(std::string_view code, ColourValue colour) {
-    const std::size_t slot = slotOf(code);
-    if (slot == kSlots || slots_[slot]) return false;
-    slots_[slot] = colour;
+    if (code.size() > 2) return false;
+    std::uint64_t& entry =
+        code.empty() ? empty_ : code.size() == 1 ? slot(kSingles, code[0]) : slot(folded(code[0]), code[1]);
+    if (entry != 0) return false;
+    entry = kTaken | colour;
     ++size_;
     return true;
 }
 
 std::optional<ColourValue> ColourTable::lookup(std::string_view code) const {
-    const std::size_t slot = slotOf(code);
-    return slot == kSlots ? std::nullopt : slots_[slot];
+    std::uint64_t entry = 0;
+    switch (code.size()) {
+    case 0: entry = empty_; break;
+    case 1: entry = find(kSingles, code[0]); break;
+    case 2: entry = find(folded(code[0]), code[1]); break;
+    default: break;
+    }
+    if (entry == 0) return std::nullopt;
+    return static_cast<ColourValue>(entry);
 }
 
 std::size_t ColourTable::size() const { return size_; }
