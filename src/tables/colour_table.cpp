@@ -1,6 +1,7 @@
 #include "tables/colour_table.h"
 
 #include <map>
+#include <utility>
 
 #include "tables/number_reader.h"
 #include "tables/table_lines.h"
@@ -24,9 +25,10 @@ ColourValue component(std::string_view line, std::size_t from) {
     return static_cast<ColourValue>(readNumber(std::string_view(text, 2 + digits.size())));
 }
 
-std::string foldedCode(std::string_view code) {
-    std::string key;
-    for (const char c : code) key.push_back(static_cast<char>(folded(c)));
+// A code of at most two characters, its letter case folded, as one number.
+unsigned foldedCode(std::string_view code) {
+    unsigned key = static_cast<unsigned>(code.size());
+    for (const char c : code) key = key << 8 | static_cast<unsigned>(folded(c));
     return key;
 }
 
@@ -75,7 +77,7 @@ std::size_t ColourTable::size() const { return size_; }
 ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems) {
     ColourTable table;
     TableProblems found(problems, "repeated code");
-    std::map<std::string, std::size_t> firstLine;  // folded code -> line, for the reports
+    std::map<unsigned, std::size_t> firstLine;  // folded code -> line, for the reports
     std::string line;
     std::size_t number = 0;
     std::size_t pixelCodes = 0;  // entries for two-character codes, the only ones a pixel can have
@@ -90,9 +92,16 @@ ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems
             if (code.size() == 2) ++pixelCodes;
             if (found.wanted()) firstLine.emplace(foldedCode(code), number);
         } else if (found.wanted()) {
-            found.add("line " + std::to_string(number) + ": the code \"" + std::string(code) +
-                      "\" was already given on line " + std::to_string(firstLine[foldedCode(code)]) +
-                      "; the first one is kept");
+            // Built in one string: a broken table repeats codes on every line.
+            std::string problem = "line ";
+            problem.reserve(80);
+            problem += std::to_string(number);
+            problem += ": the code \"";
+            problem += code;
+            problem += "\" was already given on line ";
+            problem += std::to_string(firstLine[foldedCode(code)]);
+            problem += "; the first one is kept";
+            found.add(std::move(problem));
         }
     }
     found.finish(in, number,
