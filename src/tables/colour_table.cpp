@@ -49,22 +49,27 @@ unsigned foldedCode(std::string_view code) {
 
 }  // namespace
 
-std::uint64_t ColourTable::find(std::size_t page, char last) const {
-    return pages_[page] == 0 ? 0 : slots_[(pages_[page] - 1) * kPageSize + folded(last)];
+std::size_t ColourTable::keyOf(std::string_view code) {
+    return code.size() == 1 ? 256 * 256 + folded(code[0]) : folded(code[0]) * 256 + folded(code[1]);
 }
 
-std::uint64_t& ColourTable::slot(std::size_t page, char last) {
-    if (pages_[page] == 0) {
+std::uint64_t ColourTable::find(std::size_t key) const {
+    const std::size_t page = pages_[key / kPageSize];
+    return page == 0 ? 0 : slots_[(page - 1) * kPageSize + key % kPageSize];
+}
+
+std::uint64_t& ColourTable::slot(std::size_t key) {
+    std::uint16_t& page = pages_[key / kPageSize];
+    if (page == 0) {
         slots_.resize(slots_.size() + kPageSize);
-        pages_[page] = static_cast<std::uint16_t>(slots_.size() / kPageSize);
+        page = static_cast<std::uint16_t>(slots_.size() / kPageSize);
     }
-    return slots_[(pages_[page] - 1) * kPageSize + folded(last)];
+    return slots_[(page - 1) * kPageSize + key % kPageSize];
 }
 
 bool ColourTable::add(std::string_view code, ColourValue colour) {
     if (code.size() > 2) return false;
-    std::uint64_t& entry =
-        code.empty() ? empty_ : code.size() == 1 ? slot(kSingles, code[0]) : slot(folded(code[0]), code[1]);
+    std::uint64_t& entry = code.empty() ? empty_ : slot(keyOf(code));
     if (entry != 0) return false;
     entry = kTaken | colour;
     ++size_;
@@ -72,13 +77,8 @@ bool ColourTable::add(std::string_view code, ColourValue colour) {
 }
 
 std::optional<ColourValue> ColourTable::lookup(std::string_view code) const {
-    std::uint64_t entry = 0;
-    switch (code.size()) {
-    case 0: entry = empty_; break;
-    case 1: entry = find(kSingles, code[0]); break;
-    case 2: entry = find(folded(code[0]), code[1]); break;
-    default: break;
-    }
+    if (code.size() > 2) return std::nullopt;
+    const std::uint64_t entry = code.empty() ? empty_ : find(keyOf(code));
     if (entry == 0) return std::nullopt;
     return static_cast<ColourValue>(entry);
 }
