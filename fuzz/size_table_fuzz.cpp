@@ -76,16 +76,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Then a NUL byte anywhere, and a table without a usable size, are reported once each.
     FUZZ_CHECK(problems.size() == (skipped <= 5 ? skipped : 6) + (text.find('\0') != std::string_view::npos) + !usable);
 
-    // Every lookup reads all the records' counts, so only a few of the counts in
-    // the table are looked up.
+    // Every lookup reads all the records' counts, so a few counts are looked up:
+    // none, an everyday one, the largest, one beyond 32 bits, and those of the
+    // first and the last record.
     std::vector<double> counts;
     for (const hexpane::SizeRecord& size : sizes) counts.push_back(hexpane::readNumber(size.pixelCount));
-    for (const std::int32_t count : {0, 1, 38720, -1, std::numeric_limits<std::int32_t>::max()}) {
+    for (const std::int32_t count : {0, 38720, std::numeric_limits<std::int32_t>::max(), -1}) {
         checkLookup(sizes, counts, count);
     }
-    for (std::size_t i = 0; i < sizes.size() && i < 4; ++i) {
-        const auto count = hexpane::readWholeNumber(sizes[i].pixelCount);
-        if (count) checkLookup(sizes, counts, *count);
+    if (!sizes.empty()) {
+        for (const hexpane::SizeRecord* size : {&sizes.front(), &sizes.back()}) {
+            const auto count = hexpane::readWholeNumber(size->pixelCount);
+            if (count) checkLookup(sizes, counts, *count);
+        }
     }
 
     // A read that fails part way keeps the records of the complete lines before
