@@ -96,6 +96,10 @@ ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems
     std::string line;
     std::size_t number = 0;
     std::size_t pixelCodes = 0;  // entries for two-character codes, the only ones a pixel can have
+    // A broken table repeats codes on nearly every line, and past the first few
+    // reports the rest are only counted: once one goes unshown, no text is built
+    // for those after it.
+    bool counting = false;
     while (readTableLine(in, line)) {
         ++number;
         found.checkText(line);
@@ -106,17 +110,19 @@ ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems
         if (table.add(code, red | green << 8 | blue << 16)) {
             if (code.size() == 2) ++pixelCodes;
             if (found.wanted()) firstLine.emplace(foldedCode(code), number);
+        } else if (counting) {
+            found.add({});
         } else if (found.wanted()) {
-            // Built in one string: a broken table repeats codes on every line.
             std::string problem = "line ";
-            problem.reserve(80);
             problem += std::to_string(number);
             problem += ": the code \"";
             problem += code;
             problem += "\" was already given on line ";
             problem += std::to_string(firstLine[foldedCode(code)]);
             problem += "; the first one is kept";
+            const std::size_t shown = problems->size();
             found.add(std::move(problem));
+            counting = problems->size() == shown;
         }
     }
     found.finish(in, number,
