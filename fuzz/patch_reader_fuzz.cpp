@@ -1,5 +1,6 @@
 // readPatch against a plain reading of the format's rules, line by line, and
 // against the same file with other line ends or cut at another chunk boundary.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <istream>
@@ -15,8 +16,9 @@ namespace {
 constexpr std::string_view kHeader = "##### Picture ";
 constexpr std::string_view kData = "; Picture Data";
 
-// The reader takes its input in chunks of this size.
-constexpr std::size_t kReaderChunk = std::size_t{1} << 20;
+// The reader's first chunk of input is this size; it reads a larger one after each
+// chunk it fills.
+constexpr std::size_t kReaderChunk = std::size_t{4} << 10;
 
 std::vector<hexpane::PictureRecord> read(std::string_view text) {
     fuzz::View view(text);
@@ -156,29 +158,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FUZZ_CHECK(same(pictures, Model().read(text)));
 
-    // Without blank lines, CR LF and LF-only line ends read alike. Each read
-    // costs the reader's megabyte buffer, which the sanitizer makes slow, so a
-    // text that is already in the wanted form is not read again.
+    // Without blank lines, CR LF and LF-only line ends read alike. A text that is
+    // already in the wanted form is not read again.
     const std::string crLf = withoutBlankLines(text, "\r\n");
     const std::string lf = withoutBlankLines(text, "\n");
     const auto fromCrLf = crLf == text ? pictures : read(crLf);
     FUZZ_CHECK(same(fromCrLf, lf == text ? pictures : read(lf)));
     FUZZ_CHECK(same(fromCrLf, Model().read(lf)));
 
-    // A leading line that is ignored changes nothing. Sized so that a chunk of
-    // the reader ends inside the input, it tests the carrying of a piece (and of
+    // A leading line that is ignored changes nothing. Sized so that the reader's
+    // first chunk ends inside the input, it tests the carrying of a piece (and of
     // a CR before an LF) from one chunk to the next; made longer than a chunk, it
     // makes the reader grow its buffer first. The line is kept between runs and
     // only the input's bytes are written behind it.
     if (size > 0 && data[0] % 4 == 0) {
-        std::size_t cut = 1 + size * data[size - 1] / 256;  // bytes of the input before the chunk ends
+        // Bytes of the input before the chunk ends.
+        std::size_t cut = std::min(1 + size * data[size - 1] / 256, kReaderChunk - 2);
         if (data[size - 1] % 2 == 0) {
             // Most often right after a CR, where a chunk may split a CR LF.
             std::vector<std::size_t> crs;
             for (std::size_t i = 0; i < size; ++i) {
                 if (text[i] == '\r') crs.push_back(i + 1);
             }
-            if (!crs.empty()) cut = crs[data[size - 1] / 2 % crs.size()];
+            if (!crs.empty()) cut = std::min(crs[data[size - 1] / 2 % crs.size()], kReaderChunk - 2);
         }
         const std::size_t start = (data[0] % 16 == 0 ? 2 * kReaderChunk : kReaderChunk) - cut;
         static std::string padded;

@@ -20,16 +20,17 @@ bool same(const hexpane::SizeRecord& a, const hexpane::SizeRecord& b) {
     return a.width == b.width && a.height == b.height && a.pixelCount == b.pixelCount;
 }
 
-void checkLookup(const std::vector<hexpane::SizeRecord>& sizes, std::int32_t count) {
+// `counts` holds readNumber of each record's pixel count, read once for all lookups.
+void checkLookup(const std::vector<hexpane::SizeRecord>& sizes, const std::vector<double>& counts, std::int32_t count) {
     const auto found = hexpane::findSizes(sizes, count);
     if (count < 0) {  // a count beyond 32 bits fits nothing
         FUZZ_CHECK(found.empty());
         return;
     }
     std::size_t next = 0;
-    for (const hexpane::SizeRecord& size : sizes) {
-        if (hexpane::readNumber(size.pixelCount) != count) continue;
-        FUZZ_CHECK(next < found.size() && same(found[next], size));
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        if (counts[i] != count) continue;
+        FUZZ_CHECK(next < found.size() && same(found[next], sizes[i]));
         ++next;
     }
     FUZZ_CHECK(next == found.size());
@@ -75,14 +76,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Then a NUL byte anywhere, and a table without a usable size, are reported once each.
     FUZZ_CHECK(problems.size() == (skipped <= 5 ? skipped : 6) + (text.find('\0') != std::string_view::npos) + !usable);
 
-    checkLookup(sizes, 0);
-    checkLookup(sizes, 1);
-    checkLookup(sizes, 38720);
-    checkLookup(sizes, -1);
-    checkLookup(sizes, std::numeric_limits<std::int32_t>::max());
-    for (std::size_t i = 0; i < sizes.size() && i < 16; ++i) {
-        const auto count = hexpane::readWholeNumber(sizes[i].pixelCount);
-        if (count) checkLookup(sizes, *count);
+    // Every lookup reads all the records' counts, so a few counts are looked up:
+    // none, an everyday one, the largest, one beyond 32 bits, and those of the
+    // first and the last record.
+    std::vector<double> counts;
+    for (const hexpane::SizeRecord& size : sizes) counts.push_back(hexpane::readNumber(size.pixelCount));
+    for (const std::int32_t count : {0, 38720, std::numeric_limits<std::int32_t>::max(), -1}) {
+        checkLookup(sizes, counts, count);
+    }
+    if (!sizes.empty()) {
+        for (const hexpane::SizeRecord* size : {&sizes.front(), &sizes.back()}) {
+            const auto count = hexpane::readWholeNumber(size->pixelCount);
+            if (count) checkLookup(sizes, counts, *count);
+        }
     }
 
     // A read that fails part way keeps the records of the complete lines before

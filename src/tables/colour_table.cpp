@@ -1,8 +1,8 @@
 #include "tables/colour_table.h"
 
 #include <map>
+#include <utility>
 
-#include "tables/number_reader.h"
 #include "tables/table_lines.h"
 
 namespace hexpane {
@@ -15,41 +15,72 @@ constexpr std::size_t folded(char c) {
     return (byte >= 'a' && byte <= 'z') ? byte - ('a' - 'A') : byte;
 }
 
-// One colour component: the characters of `line` from position `from` (counted
-// from 1), two at most and fewer where the line ends, read as "&H" and the text.
-ColourValue component(std::string_view line, std::size_t from) {
-    const std::string_view digits = from <= line.size() ? line.substr(from - 1, 2) : std::string_view();
-    return static_cast<ColourValue>(readNumber("&H" + std::string(digits)));
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
 }
 
-std::string foldedCode(std::string_view code) {
-    std::string key;
-    for (const char c : code) key.push_back(static_cast<char>(folded(c)));
+// One colour component: the characters of `line` from position `from` (counted
+// from 1), two at most and fewer where the line ends, read as readNumber reads
+// "&H" and the text. For two characters of a line, which holds no line feed, that
+// is: blanks and tabs fall out, then the hexadecimal digits up to the first other
+// character count. Read here directly, as three per line made readNumber most of
+// the cost of reading a table.
+ColourValue component(std::string_view line, std::size_t from) {
+    if (from > line.size()) return 0;
+    ColourValue value = 0;
+    for (const char c : line.substr(from - 1, 2)) {
+        if (c == ' ' || c == '\t') continue;
+        const int digit = hexDigit(c);
+        if (digit < 0) break;
+        value = value * 16 + static_cast<ColourValue>(digit);
+    }
+    return value;
+}
+
+// A code of at most two characters, its letter case folded, as one number.
+unsigned foldedCode(std::string_view code) {
+    unsigned key = static_cast<unsigned>(code.size());
+    for (const char c : code) key = key << 8 | static_cast<unsigned>(folded(c));
     return key;
 }
 
 }  // namespace
 
-std::size_t ColourTable::slotOf(std::string_view code) {
-    switch (code.size()) {
-    case 0: return 0;
-    case 1: return 1 + folded(code[0]);
-    case 2: return 1 + 256 + folded(code[0]) * 256 + folded(code[1]);
-    default: return kSlots;
+std::size_t ColourTable::keyOf(std::string_view code) {
+    return code.size() == 1 ? 256 * 256 + folded(code[0]) : folded(code[0]) * 256 + folded(code[1]);
+}
+
+std::uint64_t ColourTable::find(std::size_t key) const {
+    const std::size_t page = pages_[key / kPageSize];
+    return page == 0 ? 0 : slots_[(page - 1) * kPageSize + key % kPageSize];
+}
+
+std::uint64_t& ColourTable::slot(std::size_t key) {
+    std::uint16_t& page = pages_[key / kPageSize];
+    if (page == 0) {
+        slots_.resize(slots_.size() + kPageSize);
+        page = static_cast<std::uint16_t>(slots_.size() / kPageSize);
     }
+    return slots_[(page - 1) * kPageSize + key % kPageSize];
 }
 
 bool ColourTable::add(std::string_view code, ColourValue colour) {
-    const std::size_t slot = slotOf(code);
-    if (slot == kSlots || slots_[slot]) return false;
-    slots_[slot] = colour;
+    if (code.size() > 2) return false;
+    std::uint64_t& entry = code.empty() ? empty_ : slot(keyOf(code));
+    if (entry != 0) return false;
+    entry = kTaken | colour;
     ++size_;
     return true;
 }
 
 std::optional<ColourValue> ColourTable::lookup(std::string_view code) const {
-    const std::size_t slot = slotOf(code);
-    return slot == kSlots ? std::nullopt : slots_[slot];
+    if (code.size() > 2) return std::nullopt;
+    const std::uint64_t entry = code.empty() ? empty_ : find(keyOf(code));
+    if (entry == 0) return std::nullopt;
+    return static_cast<ColourValue>(entry);
 }
 
 std::size_t ColourTable::size() const { return size_; }
@@ -61,10 +92,14 @@ std::size_t ColourTable::size() const { return size_; }
 ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems) {
     ColourTable table;
     TableProblems found(problems, "repeated code");
-    std::map<std::string, std::size_t> firstLine;  // folded code -> line, for the reports
+    std::map<unsigned, std::size_t> firstLine;  // folded code -> line, for the reports
     std::string line;
     std::size_t number = 0;
     std::size_t pixelCodes = 0;  // entries for two-character codes, the only ones a pixel can have
+    // A broken table repeats codes on nearly every line, and past the first few
+    // reports the rest are only counted: once one goes unshown, no text is built
+    // for those after it.
+    bool counting = false;
     while (readTableLine(in, line)) {
         ++number;
         found.checkText(line);
@@ -75,10 +110,19 @@ ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems
         if (table.add(code, red | green << 8 | blue << 16)) {
             if (code.size() == 2) ++pixelCodes;
             if (found.wanted()) firstLine.emplace(foldedCode(code), number);
+        } else if (counting) {
+            found.add({});
         } else if (found.wanted()) {
-            found.add("line " + std::to_string(number) + ": the code \"" + std::string(code) +
-                      "\" was already given on line " + std::to_string(firstLine[foldedCode(code)]) +
-                      "; the first one is kept");
+            std::string problem = "line ";
+            problem += std::to_string(number);
+            problem += ": the code \"";
+            problem += code;
+            problem += "\" was already given on line ";
+            problem += std::to_string(firstLine[foldedCode(code)]);
+            problem += "; the first one is kept";
+            const std::size_t shown = problems->size();
+            found.add(std::move(problem));
+            counting = problems->size() == shown;
         }
     }
     found.finish(in, number,

@@ -21,12 +21,22 @@ public:
     std::size_t size() const;
 
 private:
-    // Keys are at most two characters (the first two of a map.txt line), so
-    // every possible key has its own slot: no hashing and no allocation per lookup.
-    static constexpr std::size_t kSlots = 1 + 256 + 256 * 256;
-    static std::size_t slotOf(std::string_view code);  // kSlots when no key can match
+    // Keys are at most two characters (the first two of a map.txt line), so each
+    // possible key has a number: the two-character ones first, then the others.
+    // Slots come in pages of 16 keys, made when the first of their keys is added:
+    // a lookup is two indexes, with no hashing and no allocation, and a table
+    // costs memory only near the keys it holds (a map.txt: 32 pages, 4 KiB).
+    // A slot holds kTaken | colour, or 0 when the key has no colour.
+    static constexpr std::uint64_t kTaken = std::uint64_t{1} << 32;
+    static constexpr std::size_t kKeys = 256 * 256 + 256;
+    static constexpr std::size_t kPageSize = 16;
+    static std::size_t keyOf(std::string_view code);  // of a code of one or two characters
+    std::uint64_t find(std::size_t key) const;
+    std::uint64_t& slot(std::size_t key);
 
-    std::vector<std::optional<ColourValue>> slots_ = std::vector<std::optional<ColourValue>>(kSlots);
+    std::uint64_t empty_ = 0;                         // the empty key's slot
+    std::uint16_t pages_[kKeys / kPageSize] = {};     // page number + 1 in slots_, 0 while there is none
+    std::vector<std::uint64_t> slots_;                // the pages, one after the other
     std::size_t size_ = 0;
 };
 
