@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <system_error>
@@ -18,10 +19,9 @@ namespace hexpane {
 
 namespace {
 
-// Creating and naming a file can wait on the file system as long as drawing
-// it takes (and a replaced file waits for the disk): several pictures are
-// saved at once, so that the waits overlap and both cores draw.
-constexpr unsigned kWriters = 8;
+// Drawing, encoding and writing a file is mostly work for a core; new files are
+// not synced to the disk, so there is little waiting to overlap: one writer per core.
+unsigned writerCount() { return std::max(2u, std::thread::hardware_concurrency()); }
 
 bool makeFolder(const QString& folder, Report& report) {
     std::error_code error;
@@ -78,7 +78,7 @@ void writePictureFiles(const QString& patchPath, const std::vector<PictureRecord
     };
     {
         std::vector<std::jthread> writers;
-        for (unsigned k = 1; k < kWriters; ++k) writers.emplace_back(work);
+        for (unsigned k = writerCount(); k > 1; --k) writers.emplace_back(work);
         work();
     }
     for (const Report& lines : told) report.add(lines);

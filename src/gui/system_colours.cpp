@@ -36,14 +36,21 @@ constexpr std::array kSystemRoles = {
     QPalette::ToolTipBase,      // 24 tooltip background
 };
 
+constexpr bool isSystem(ColourValue colour) { return colour & 0x80000000u; }
+
+// 0x00BBGGRR to 0xFFRRGGBB.
+constexpr QRgb plainRgb(ColourValue colour) {
+    return 0xFF000000u | (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+}
+
 }  // namespace
 
 QRgb toRgb(ColourValue colour, const QPalette& palette) {
-    if (colour & 0x80000000u) {
+    if (isSystem(colour)) {
         const std::size_t index = colour & 0xFFFFu;
         return index < kSystemRoles.size() ? palette.color(kSystemRoles[index]).rgb() : qRgb(0, 0, 0);
     }
-    return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    return plainRgb(colour);
 }
 
 QPalette defaultPalette() {
@@ -72,14 +79,19 @@ QImage paneImage(std::span<const ColourValue> colours, int width, int height, co
     constexpr int kDotsPerMetre = 3780;
     image.setDotsPerMeterX(kDotsPerMetre);
     image.setDotsPerMeterY(kDotsPerMetre);
+    // Nearly every pixel has a plain colour; a system colour costs a palette
+    // lookup, so the two the panes use are looked up once.
     const QRgb window = toRgb(kWindowBackground, palette);
     const QRgb face = toRgb(kFaceColour, palette);
+    auto system = [&](ColourValue c) {
+        return c == kWindowBackground ? window : c == kFaceColour ? face : toRgb(c, palette);
+    };
     for (int y = 0; y < height; ++y) {
         const ColourValue* in = colours.data() + std::size_t(y) * std::size_t(width);
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < width; ++x) {
             const ColourValue c = in[x];
-            out[x] = c == kWindowBackground ? window : c == kFaceColour ? face : toRgb(c, palette);
+            out[x] = isSystem(c) ? system(c) : plainRgb(c);
         }
     }
     return image;
