@@ -21,10 +21,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "generated_patch.h"
 #include "patch/patch_reader.h"
 
 extern char** environ;
@@ -38,45 +38,8 @@ constexpr std::uintmax_t kFileSize = std::uintmax_t{64} << 20;
 constexpr int kBytesPerLine = 16;
 
 // Sizes that size.txt lists: screens, wallpapers and icons.
-constexpr int kShapes[][2] = {{176, 220}, {101, 80}, {132, 176}, {16, 16}, {24, 24},
-                              {32, 32},   {48, 48},  {128, 160}, {46, 46}, {16, 16}};
-
-void writePatch(const fs::path& path) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::mt19937 random(2024);
-    std::ofstream out(path, std::ios::binary);
-    std::string text;
-    std::uintmax_t written = 0;
-    unsigned address = 0x100000;
-    for (int picture = 0; written + text.size() < kFileSize; ++picture) {
-        const auto& shape = kShapes[random() % std::size(kShapes)];
-        char line[64];
-        std::snprintf(line, sizeof line, "##### Picture pic%05d\r\n; Picture Data\r\n", picture);
-        text += line;
-        for (int left = shape[0] * shape[1]; left > 0; left -= kBytesPerLine) {
-            const int count = std::min(left, kBytesPerLine);
-            std::snprintf(line, sizeof line, "%06X: ", address);
-            text += line;
-            address += unsigned(count);
-            const std::size_t old = text.size();
-            for (int k = 0; k < count; ++k) {
-                const unsigned byte = random() & 0xFF;
-                text += kDigits[byte >> 4];
-                text += kDigits[byte & 15];
-            }
-            text += ' ';
-            for (std::size_t k = old; k < old + 2 * std::size_t(count); ++k) text += (random() & 3) ? text[k] : 'C';
-            text += "\r\n";
-        }
-        text += "\r\n";
-        if (text.size() > (1u << 20)) {
-            out.write(text.data(), std::streamsize(text.size()));
-            written += text.size();
-            text.clear();
-        }
-    }
-    out.write(text.data(), std::streamsize(text.size()));
-}
+constexpr bench::Shape kShapes[] = {{176, 220}, {101, 80}, {132, 176}, {16, 16}, {24, 24},
+                                    {32, 32},   {48, 48},  {128, 160}, {46, 46}, {16, 16}};
 
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -143,7 +106,7 @@ int main(int argc, char** argv) {
     fs::remove_all(scratch);
     fs::create_directories(scratch);
     const fs::path patch = scratch / "bench.vkp";
-    writePatch(patch);
+    bench::writePatch(patch, kFileSize, kBytesPerLine, kShapes);
 
     Figures f;
     for (int round = 0; round < runs; ++round) measureOnce(patch, scratch, round, f);

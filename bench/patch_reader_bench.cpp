@@ -29,10 +29,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "generated_patch.h"
 #include "patch/patch_reader.h"
 
 extern char** environ;
@@ -46,58 +46,10 @@ constexpr std::uintmax_t kFileSize = std::uintmax_t{64} << 20;
 constexpr int kBytesPerLine[] = {16, 64};
 constexpr int kRounds = 7;
 
-struct PictureSize {
-    int width, height;
-};
-
 // Screens, wallpapers, a few medium pictures and many icons.
-constexpr PictureSize kSizes[] = {
+constexpr bench::Shape kSizes[] = {
     {176, 220}, {101, 80}, {132, 176}, {16, 16}, {24, 24}, {32, 32}, {101, 80}, {48, 48}, {16, 16}, {176, 30},
 };
-
-// A patch shaped like the real ones: headers, data markers, CR LF data lines of
-// address, old bytes and new bytes, comments and blank lines between pictures.
-void writePatch(const fs::path& path, int bytesPerLine) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::mt19937 random(2024);
-    std::ofstream out(path, std::ios::binary);
-    std::string text = "; generated patch for benchmarking\r\n;\r\n\r\n";
-    std::uintmax_t written = 0;
-    unsigned address = 0x100000;
-    for (int picture = 0; written + text.size() < kFileSize; ++picture) {
-        const PictureSize& shape = kSizes[random() % std::size(kSizes)];
-        char line[96];
-        std::snprintf(line, sizeof line, "##### Picture pic%05d %dx%d\r\n", picture % 4000, shape.width, shape.height);
-        text += line;
-        if (picture % 7 == 0) text += "; palette: phone default\r\n";
-        text += "; Picture Data\r\n";
-        for (int left = shape.width * shape.height; left > 0; left -= bytesPerLine) {
-            const int count = std::min(left, bytesPerLine);
-            std::snprintf(line, sizeof line, "%06X: ", address);
-            text += line;
-            address += static_cast<unsigned>(count);
-            const std::size_t old = text.size();
-            for (int k = 0; k < count; ++k) {
-                const unsigned byte = random() & 0xFF;
-                text += kDigits[byte >> 4];
-                text += kDigits[byte & 15];
-            }
-            text += ' ';
-            for (std::size_t k = old; k < old + 2 * static_cast<std::size_t>(count); k += 2) {
-                text += (random() & 3) ? text[k] : 'C';  // most bytes change little
-                text += (random() & 3) ? text[k + 1] : '0';
-            }
-            text += "\r\n";
-        }
-        text += "\r\n";
-        if (text.size() > (1u << 20)) {
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
-            written += text.size();
-            text.clear();
-        }
-    }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-}
 
 fs::path patchPath(int bytesPerLine) {
     return fs::temp_directory_path() / ("hexpane_patch_reader_bench_" + std::to_string(bytesPerLine) + ".vkp");
@@ -197,7 +149,7 @@ int main(int argc, char** argv) {
     // Without this, whether glibc hands the freed pictures back to the system, to
     // fault them in again on the next read, depends on the order of the last frees.
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    for (const int bytes : kBytesPerLine) writePatch(patchPath(bytes), bytes);
+    for (const int bytes : kBytesPerLine) bench::writePatch(patchPath(bytes), kFileSize, bytes, kSizes);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
