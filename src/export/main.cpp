@@ -11,12 +11,23 @@
 
 namespace {
 
+QtMessageHandler toolkitMessages = nullptr;
+
+// The offscreen platform looks up the session's runtime folder, which a session
+// without a desktop (a script, a build machine) lacks, and warns; nothing here
+// uses that folder, so the warning would only be noise in a script's output.
+void withoutRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+    toolkitMessages(type, context, message);
+}
+
 // Only the sheet draws text, which needs a QGuiApplication; it runs on the
 // offscreen platform unless the caller chose one, so no display is needed.
 // The rest starts faster without one.
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool drawsText) {
     if (!drawsText) return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    toolkitMessages = qInstallMessageHandler(withoutRuntimeFolderWarning);
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
