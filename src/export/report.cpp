@@ -12,12 +12,11 @@ Report Report::held() {
 }
 
 void Report::problem(ExitStatus status, const QString& message) {
+    status_ = std::max(status_, status);
     if (holds_) {
         lines_.emplace_back(status, message);
-        status_ = std::max(status_, status);
         return;
     }
-    status_ = std::max(status_, status);
     QString line = message;
     line.replace(u'\n', u' ');
     std::fprintf(stderr, "hexpane-export: %s\n", line.toLocal8Bit().constData());

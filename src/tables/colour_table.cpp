@@ -1,7 +1,6 @@
 #include "tables/colour_table.h"
 
 #include <map>
-#include <utility>
 
 #include "tables/table_lines.h"
 
@@ -96,10 +95,6 @@ ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems
     std::string line;
     std::size_t number = 0;
     std::size_t pixelCodes = 0;  // entries for two-character codes, the only ones a pixel can have
-    // A broken table repeats codes on nearly every line, and past the first few
-    // reports the rest are only counted: once one goes unshown, no text is built
-    // for those after it.
-    bool counting = false;
     while (readTableLine(in, line)) {
         ++number;
         found.checkText(line);
@@ -110,19 +105,12 @@ ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems
         if (table.add(code, red | green << 8 | blue << 16)) {
             if (code.size() == 2) ++pixelCodes;
             if (found.wanted()) firstLine.emplace(foldedCode(code), number);
-        } else if (counting) {
-            found.add({});
-        } else if (found.wanted()) {
-            std::string problem = "line ";
-            problem += std::to_string(number);
-            problem += ": the code \"";
-            problem += code;
-            problem += "\" was already given on line ";
-            problem += std::to_string(firstLine[foldedCode(code)]);
-            problem += "; the first one is kept";
-            const std::size_t shown = problems->size();
-            found.add(std::move(problem));
-            counting = problems->size() == shown;
+        } else if (found.showsNext()) {
+            found.add("line " + std::to_string(number) + ": the code \"" + std::string(code) +
+                      "\" was already given on line " + std::to_string(firstLine[foldedCode(code)]) +
+                      "; the first one is kept");
+        } else {
+            found.add({});  // a broken table repeats codes on nearly every line: past the first few, only counted
         }
     }
     found.finish(in, number,

@@ -37,10 +37,13 @@ inline bool readTableLine(std::istream& in, std::string& line) {
 class TableProblems {
 public:
     // `more` names one of the problems not shown: "repeated code" gives
-    // "and 3 more repeated codes". Collects nothing when `out` is null.
+    // "and 3 more repeated codes". Collects nothing when `out` is null. A problem
+    // that will not be shown may be added as empty text: it is only counted.
     TableProblems(std::vector<std::string>* out, std::string_view more) : out_(out), more_(more) {}
 
     bool wanted() const { return out_ != nullptr; }
+    // Whether the next problem added is shown in full, and so worth the text.
+    bool showsNext() const { return out_ && shown_ < kShown; }
 
     void add(std::string text) {
         if (!out_) return;

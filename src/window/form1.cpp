@@ -15,14 +15,14 @@
 #include <new>
 #include <optional>
 
-#include "picture/render.h"
 #include "gui/image_file.h"
 #include "gui/regular_file.h"
+#include "gui/system_colours.h"
 #include "gui/table_files.h"
+#include "picture/render.h"
 #include "window/pane.h"
 #include "window/picture_list.h"
 #include "window/save_icon.h"
-#include "gui/system_colours.h"
 
 namespace hexpane {
 
