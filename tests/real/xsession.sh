@@ -142,15 +142,13 @@ xs_close() {
 # xs_wait_exit PID SECONDS: waits for the program to end and fails unless it
 # ends within SECONDS with status 0.
 xs_wait_exit() {
-    local pid=$1 seconds=$2 tenths=0 status=0
-    while kill -0 "$pid" 2>/dev/null; do
-        tenths=$((tenths + 1))
-        [ "$tenths" -le $((seconds * 10)) ] || xs_die "the program did not end within $seconds s of its window closing"
-        sleep 0.1
-    done
+    local pid=$1 seconds=$2 status=0
+    xs_until "$seconds" "the program ending after its window closed" xs_ended "$pid"
     wait "$pid" || status=$?
     [ "$status" -eq 0 ] || xs_die "the program ended with status $status (output: $(xs_log_of "$pid"))"
 }
+
+xs_ended() { ! kill -0 "$1" 2>/dev/null; }
 
 # xs_poll SECONDS COMMAND...: runs COMMAND every tenth of a second until it
 # succeeds (status 0) or SECONDS have passed (status 1).
@@ -249,12 +247,10 @@ xs_expect_alone() {
 # xs_wait_other PID WINDOW TITLE SECONDS: prints the first window titled TITLE
 # other than WINDOW, once the program has shown one.
 xs_wait_other() {
-    local pid=$1 window=$2 title=$3 seconds=$4 tenths=0 other=
-    until [ -n "$other" ]; do
-        other=$(xs_windows "$pid" "$title" | grep -vx "$window" | head -n 1 || true)
-        tenths=$((tenths + 1))
-        [ -n "$other" ] || [ "$tenths" -le $((seconds * 10)) ] || xs_die "no second window titled '$title' within $seconds s"
-        [ -n "$other" ] || sleep 0.1
-    done
-    echo "$other"
+    xs_until "$4" "a second window titled '$3'" xs_titled_other "$1" "$2" "$3" >/dev/null
+    xs_titled_other "$1" "$2" "$3"
+}
+
+xs_titled_other() {
+    xs_windows "$1" "$3" | grep -vx "$2" | head -n 1 | grep .
 }
