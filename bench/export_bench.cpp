@@ -113,8 +113,9 @@ int main(int argc, char** argv) {
     const double fileMb = double(fs::file_size(patch)) / 1e6;
     fs::remove_all(scratch);
 
-    std::printf("export: %zu files, %.0f MB, from a %.0f MB patch in %.3f s; cp -r of them: %.3f s (ratio %.2f, goal <= 3)\n",
-                f.files, double(f.bytes) / 1e6, fileMb, f.exported, f.copied, f.exported / f.copied);
+    std::printf(
+        "export: %zu files, %.0f MB, from a %.0f MB patch in %.3f s; cp -r of them: %.3f s (ratio %.2f, goal <= 3)\n",
+        f.files, double(f.bytes) / 1e6, fileMb, f.exported, f.copied, f.exported / f.copied);
     std::printf("--list: %.3f s; readPatch alone, in a process: %.3f s (ratio %.2f, goal <= 1.5)\n", f.listed, f.read,
                 f.listed / f.read);
 }

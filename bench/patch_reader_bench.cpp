@@ -86,7 +86,9 @@ double runProgram(std::vector<std::string> args, const std::string& stdoutPath) 
         std::cerr << args[0] << " failed\n";
         std::exit(1);
     }
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
@@ -168,9 +170,10 @@ int main(int argc, char** argv) {
         const double fileMb = static_cast<double>(fs::file_size(path)) / 1e6;
         const double peakMb = static_cast<double>(peakKib) * 1024 / 1e6;
         fs::remove(path);
-        std::printf("readPatch, %d bytes per data line: %.0f MB/s, in a fresh process %.0f MB/s "
-                    "(wc -l: %.0f MB/s; ratios %.2f and %.2f); peak RSS %.0f MB for a %.0f MB file (%.2fx)\n",
-                    bytes, fileMb / bestHere, fileMb / bestFresh, fileMb / bestWc, bestWc / bestHere, bestWc / bestFresh,
-                    peakMb, fileMb, peakMb / fileMb);
+        std::printf(
+            "readPatch, %d bytes per data line: %.0f MB/s, in a fresh process %.0f MB/s "
+            "(wc -l: %.0f MB/s; ratios %.2f and %.2f); peak RSS %.0f MB for a %.0f MB file (%.2fx)\n",
+            bytes, fileMb / bestHere, fileMb / bestFresh, fileMb / bestWc, bestWc / bestHere, bestWc / bestFresh,
+            peakMb, fileMb, peakMb / fileMb);
     }
 }

@@ -53,7 +53,8 @@ void BM_lst_Click(benchmark::State& state) {
         form.lst_Click();
         QCoreApplication::processEvents();  // the panes paint
     }
-    state.counters["Mpx/s"] = benchmark::Counter(double(2 * pixels) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["Mpx/s"] =
+        benchmark::Counter(double(2 * pixels) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_lst_Click)->Args({176, 220})->Args({2048, 2048})->Unit(benchmark::kMillisecond);
 

@@ -11,12 +11,12 @@
 #include <string_view>
 #include <vector>
 
-#define FUZZ_CHECK(condition)                                                                     \
-    do {                                                                                          \
-        if (!(condition)) {                                                                       \
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
             std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                         \
-        }                                                                                         \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (false)
 
 namespace fuzz {

@@ -77,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         double number = 0;
         std::memcpy(&number, data + size - 8, sizeof number);
         if (std::isfinite(number)) {
-            for (const auto format : {std::chars_format::general, std::chars_format::scientific, std::chars_format::fixed}) {
+            for (const auto format :
+                 {std::chars_format::general, std::chars_format::scientific, std::chars_format::fixed}) {
                 const std::string written = ::written(number, format);
                 FUZZ_CHECK(hexpane::readNumber(written) == number);
                 FUZZ_CHECK(hexpane::readNumber(written + "E") == number);

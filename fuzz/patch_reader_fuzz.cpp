@@ -107,7 +107,9 @@ std::size_t dataMarkers(std::string_view text) {
     return count;
 }
 
-bool holds(std::string_view text, std::string_view chars) { return text.find_first_of(chars) != std::string_view::npos; }
+bool holds(std::string_view text, std::string_view chars) {
+    return text.find_first_of(chars) != std::string_view::npos;
+}
 
 bool isIndex(std::string_view name, std::size_t index) { return name == std::to_string(index); }
 

@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view rest(reinterpret_cast<const char*>(data + 4), size - 4);
     const std::size_t separator = rest.find(kSeparator);
     const std::string_view map = rest.substr(0, separator);
-    const std::string_view hex = separator == std::string_view::npos ? rest : rest.substr(separator + kSeparator.size());
+    const std::string_view hex =
+        separator == std::string_view::npos ? rest : rest.substr(separator + kSeparator.size());
 
     fuzz::View view(map);
     std::istream in(&view);
@@ -64,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(pane.size() == pixels);
         // The last code may be one character.
         const std::size_t reached = std::min(pixels, (hex.size() + 1) / 2);
-        for (std::size_t k = 0; k < reached; ++k) FUZZ_CHECK(pane[k] == expected(hex.substr(2 * k, 2), colours, option));
+        for (std::size_t k = 0; k < reached; ++k)
+            FUZZ_CHECK(pane[k] == expected(hex.substr(2 * k, 2), colours, option));
         FUZZ_CHECK(std::memcmp(pane.data() + reached, background.data(), (pixels - reached) * sizeof pane[0]) == 0);
     }
     return 0;

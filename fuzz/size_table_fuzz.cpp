@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <istream>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,8 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string_view line : lines) {
         const std::size_t comma = line.find(',');
         const std::string_view width = line.substr(0, comma);
-        const std::string_view height =
-            comma == std::string_view::npos ? std::string_view() : line.substr(comma + 1).substr(0, line.substr(comma + 1).find(','));
+        const std::string_view height = comma == std::string_view::npos
+                                            ? std::string_view()
+                                            : line.substr(comma + 1).substr(0, line.substr(comma + 1).find(','));
         const double product = hexpane::readNumber(width) * hexpane::readNumber(height);
         if (!std::isfinite(product)) continue;
         FUZZ_CHECK(next < sizes.size());

@@ -15,10 +15,10 @@ int main() {
     const auto pictures = hexpane::readPatch(patch);
     const auto colours = hexpane::readColourTable(map);
     const auto found = hexpane::findSizes(hexpane::readSizeTable(sizes), hexpane::pixelCount(pictures.at(0)));
-    const auto pixels = hexpane::renderPane(pictures.at(0).newHex, *hexpane::readWholeNumber(found.at(0).width),
-                                            *hexpane::readWholeNumber(found.at(0).height), colours,
-                                            hexpane::TransparentColour::Phone);
-    const bool right = pictures.at(0).name == "logo" && pixels.size() == 2 &&
-                       pixels[0] == hexpane::kPhoneBackground && pixels[1] == 0xFFFFFFu;
+    const auto pixels =
+        hexpane::renderPane(pictures.at(0).newHex, *hexpane::readWholeNumber(found.at(0).width),
+                            *hexpane::readWholeNumber(found.at(0).height), colours, hexpane::TransparentColour::Phone);
+    const bool right = pictures.at(0).name == "logo" && pixels.size() == 2 && pixels[0] == hexpane::kPhoneBackground &&
+                       pixels[1] == 0xFFFFFFu;
     return right ? 0 : 1;
 }

@@ -36,8 +36,8 @@ QByteArray listingText(const std::vector<ListedPicture>& listed) {
     for (const ListedPicture& picture : listed) {
         // All at once: a name may hold "%2" of its own.
         text += QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
-                    .arg(indexText(picture.index), picture.name,
-                         QString::number(picture.pixels), sizeText(picture.size), stateText(picture.same));
+                    .arg(indexText(picture.index), picture.name, QString::number(picture.pixels),
+                         sizeText(picture.size), stateText(picture.same));
     }
     return text.toUtf8();
 }

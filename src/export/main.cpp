@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     CommandLine line;
     const CommandLine::Request request = line.parse(arguments);
-    const auto app = makeApplication(argc, argv, request == CommandLine::Request::Run && !line.options().sheet.isEmpty());
+    const auto app =
+        makeApplication(argc, argv, request == CommandLine::Request::Run && !line.options().sheet.isEmpty());
     switch (request) {
     case CommandLine::Request::Help:
         std::fputs(line.helpText().toLocal8Bit().constData(), stdout);

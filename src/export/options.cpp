@@ -36,9 +36,11 @@ CommandLine::CommandLine() {
     parser_.setApplicationDescription(
         QStringLiteral("Writes every picture of each .vkp patch as files, lists them, or draws them on one sheet."));
     parser_.addOptions({
-        {{QStringLiteral("o"), kOutput}, QStringLiteral("Write the pictures under <dir> (default: here)."),
+        {{QStringLiteral("o"), kOutput},
+         QStringLiteral("Write the pictures under <dir> (default: here)."),
          QStringLiteral("dir")},
-        {kTransparent, QStringLiteral("Draw the code C0 in the form's, the phone's or the table's colour (default: form)."),
+        {kTransparent,
+         QStringLiteral("Draw the code C0 in the form's, the phone's or the table's colour (default: form)."),
          QStringLiteral("form|phone|standard")},
         {kFormat, QStringLiteral("Picture files as bmp (default) or png."), QStringLiteral("bmp|png")},
         {kMap, QStringLiteral("Colour table (default: map.txt beside the program)."), QStringLiteral("file")},
@@ -87,7 +89,8 @@ CommandLine::Request CommandLine::check() {
         const QString name = parser_.value(kTransparent);
         const auto* found = std::find_if(kTransparentNames.begin(), kTransparentNames.end(),
                                          [&](const auto& entry) { return name == QLatin1String(entry.first); });
-        if (found == kTransparentNames.end()) return bad(QStringLiteral("--transparent takes form, phone or standard."));
+        if (found == kTransparentNames.end())
+            return bad(QStringLiteral("--transparent takes form, phone or standard."));
         o.transparent = found->second;
     }
     if (parser_.isSet(kFormat)) {
@@ -105,7 +108,8 @@ CommandLine::Request CommandLine::check() {
         if (o.sheet.isEmpty()) return bad(QStringLiteral("--zoom goes with --sheet."));
         bool whole = false;
         o.zoom = parser_.value(kZoom).toInt(&whole);
-        if (!whole || o.zoom < 1 || o.zoom > kMaxZoom) return bad(QStringLiteral("--zoom takes a whole number from 1 to 16."));
+        if (!whole || o.zoom < 1 || o.zoom > kMaxZoom)
+            return bad(QStringLiteral("--zoom takes a whole number from 1 to 16."));
     }
     return Request::Run;
 }

@@ -18,7 +18,7 @@ struct Options {
     QString mapPath, sizePath;   // empty: the table beside the program
     bool force = false;          // replace files that exist
     bool list = false, json = false;
-    QString sheet;               // the overview's file; empty: no overview
+    QString sheet;  // the overview's file; empty: no overview
     const char* sheetFormat = "png";
     int zoom = 1;
 };

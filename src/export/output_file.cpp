@@ -14,8 +14,8 @@ bool mayWrite(const QString& path, bool force, Report& report) {
     std::error_code error;
     const auto status = std::filesystem::symlink_status(QFile::encodeName(path).toStdString(), error);
     if (force || !std::filesystem::exists(status)) return true;  // a failed look is left to the save to explain
-    report.problem(ExitStatus::Incomplete,
-                   QStringLiteral("%1 exists, so it was left as it is (--force replaces it).").arg(QDir::toNativeSeparators(path)));
+    report.problem(ExitStatus::Incomplete, QStringLiteral("%1 exists, so it was left as it is (--force replaces it).")
+                                               .arg(QDir::toNativeSeparators(path)));
     return false;
 }
 

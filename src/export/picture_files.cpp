@@ -38,9 +38,10 @@ void writePane(std::string_view hex, PictureSize size, const QString& path, cons
     if (!mayWrite(path, options.force, report)) return;
     const QImage image = drawPane(hex, size, tables.colours, options.transparent);
     if (image.isNull()) {
-        report.problem(ExitStatus::Incomplete,
-                       QStringLiteral("Cannot save %1: there is not enough memory to draw a %2x%3 picture.")
-                           .arg(QDir::toNativeSeparators(path), QString::number(size.width), QString::number(size.height)));
+        report.problem(
+            ExitStatus::Incomplete,
+            QStringLiteral("Cannot save %1: there is not enough memory to draw a %2x%3 picture.")
+                .arg(QDir::toNativeSeparators(path), QString::number(size.width), QString::number(size.height)));
         return;
     }
     writeImageFile(image, path, options.format, options.force, report);

@@ -26,7 +26,8 @@ std::optional<std::vector<PictureRecord>> readPatchFile(const QString& path, Rep
     QString error;
     std::vector<PictureRecord> pictures = readFile(path, readPatch, &error);
     if (!error.isEmpty()) {
-        report.problem(ExitStatus::Failed, QStringLiteral("Cannot read %1:\n%2").arg(QDir::toNativeSeparators(path), error));
+        report.problem(ExitStatus::Failed,
+                       QStringLiteral("Cannot read %1:\n%2").arg(QDir::toNativeSeparators(path), error));
         return std::nullopt;
     }
     if (pictures.empty()) report.note(QStringLiteral("%1 holds no picture.").arg(QDir::toNativeSeparators(path)));
@@ -65,7 +66,8 @@ void sheet(const Options& options, const Tables& tables, Report& report) {
     const auto pictures = readPatchFile(path, report);
     if (!pictures || !mayWrite(options.sheet, options.force, report)) return;
     for (std::size_t i = 0; i < pictures->size(); ++i) {
-        if (!sizeOf((*pictures)[i], tables.sizes)) report.problem(ExitStatus::Incomplete, noSizeText(path, i, (*pictures)[i]));
+        if (!sizeOf((*pictures)[i], tables.sizes))
+            report.problem(ExitStatus::Incomplete, noSizeText(path, i, (*pictures)[i]));
     }
     const QImage image = drawSheet(*pictures, tables, options.transparent, options.zoom);
     if (image.isNull()) {
@@ -82,9 +84,10 @@ bool foldersDiffer(const Options& options, Report& report) {
     for (const QString& path : options.patches) {
         const QString folder = patchFolder(options.output, path);
         if (folders.contains(folder)) {
-            report.problem(ExitStatus::Failed, QStringLiteral("%1 would write into %2, as another patch of that name "
-                                                              "does; give each its own folder with -o.")
-                                                   .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder)));
+            report.problem(ExitStatus::Failed,
+                           QStringLiteral("%1 would write into %2, as another patch of that name "
+                                          "does; give each its own folder with -o.")
+                               .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder)));
             return false;
         }
         folders.insert(folder);

@@ -43,8 +43,9 @@ std::vector<Cell> makeCells(const std::vector<PictureRecord>& pictures, const Ta
         Cell cell;
         cell.size = sizeOf(pictures[i], tables.sizes);
         const QString name = metrics.elidedText(displayName(pictures[i].name), Qt::ElideRight, kNameWidth);
-        const QString size = cell.size ? QStringLiteral("%1x%2").arg(cell.size->width).arg(cell.size->height)
-                                       : QStringLiteral("Error: no size for %1 pixels").arg(pictures[i].newHex.size() / 2);
+        const QString size = cell.size
+                                 ? QStringLiteral("%1x%2").arg(cell.size->width).arg(cell.size->height)
+                                 : QStringLiteral("Error: no size for %1 pixels").arg(pictures[i].newHex.size() / 2);
         cell.label = QStringLiteral("%1 %2 %3").arg(indexText(i), name, size);
         cell.width = metrics.horizontalAdvance(cell.label);
         cell.height = metrics.height();
@@ -97,7 +98,8 @@ bool paintCell(QPainter& painter, const Cell& cell, const PictureRecord& picture
     for (int k = 0; k < 2; ++k) {
         QImage pane = drawPane(*hex[k], *cell.size, tables.colours, option);
         if (zoom > 1 && !pane.isNull()) {
-            pane = pane.scaled(int(cell.paneWidth), int(cell.paneHeight), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+            pane =
+                pane.scaled(int(cell.paneWidth), int(cell.paneHeight), Qt::IgnoreAspectRatio, Qt::FastTransformation);
         }
         if (pane.isNull()) return false;
         const int left = int(cell.x + k * (cell.paneWidth + 2 + kPaneGap));

@@ -41,8 +41,9 @@ QString writeInPlace(const QString& path, const QByteArray& bytes, const QString
     QString reason = file.resize(0) ? writeAll(file, bytes) : file.errorString();
     if (reason.isEmpty() && !file.flush()) reason = file.errorString();
     if (reason.isEmpty()) return {};
-    return QStringLiteral("%1\nThe folder allows no temporary file, so the file was written in place "
-                          "and may now be incomplete.")
+    return QStringLiteral(
+               "%1\nThe folder allows no temporary file, so the file was written in place "
+               "and may now be incomplete.")
         .arg(reason);
 }
 

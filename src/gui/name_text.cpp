@@ -14,7 +14,8 @@ namespace {
 // the first bytes of a long name decode as the whole name would.
 QString decode(std::string_view bytes, bool cut) {
     const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QStringDecoder utf8(QStringConverter::Utf8, cut ? QStringConverter::Flag::Default : QStringConverter::Flag::Stateless);
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        cut ? QStringConverter::Flag::Default : QStringConverter::Flag::Stateless);
     QString text = utf8(view);
     if (!utf8.hasError()) return text;
     QStringDecoder cp1251("windows-1251", QStringConverter::Flag::Stateless);

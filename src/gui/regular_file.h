@@ -37,7 +37,7 @@ private:
     std::streamsize readSome(char* to, std::streamsize count);
 
     int fd_ = -1;
-    long long left_ = 0;    // bytes of the file as opened not yet read
+    long long left_ = 0;   // bytes of the file as opened not yet read
     bool probed_ = false;  // the read past the end that tells the end from a failure
     QString error_;
     std::vector<char> buffer_;

@@ -55,16 +55,16 @@ QRgb toRgb(ColourValue colour, const QPalette& palette) {
 
 QPalette defaultPalette() {
     static constexpr std::pair<QPalette::ColorRole, QRgb> kFusion[] = {
-        {QPalette::WindowText, 0xFF000000},      {QPalette::Button, 0xFFEFEFEF},
-        {QPalette::Light, 0xFFFFFFFF},           {QPalette::Midlight, 0xFFCACACA},
-        {QPalette::Dark, 0xFF9F9F9F},            {QPalette::Mid, 0xFFB8B8B8},
-        {QPalette::Text, 0xFF000000},            {QPalette::BrightText, 0xFFFFFFFF},
-        {QPalette::ButtonText, 0xFF000000},      {QPalette::Base, 0xFFFFFFFF},
-        {QPalette::Window, 0xFFEFEFEF},          {QPalette::Shadow, 0xFF767676},
-        {QPalette::Highlight, 0xFF308CC6},       {QPalette::HighlightedText, 0xFFFFFFFF},
-        {QPalette::Link, 0xFF0000FF},            {QPalette::LinkVisited, 0xFFFF00FF},
-        {QPalette::AlternateBase, 0xFFF7F7F7},   {QPalette::ToolTipBase, 0xFFFFFFDC},
-        {QPalette::ToolTipText, 0xFF000000},     {QPalette::PlaceholderText, 0x80000000},
+        {QPalette::WindowText, 0xFF000000},    {QPalette::Button, 0xFFEFEFEF},
+        {QPalette::Light, 0xFFFFFFFF},         {QPalette::Midlight, 0xFFCACACA},
+        {QPalette::Dark, 0xFF9F9F9F},          {QPalette::Mid, 0xFFB8B8B8},
+        {QPalette::Text, 0xFF000000},          {QPalette::BrightText, 0xFFFFFFFF},
+        {QPalette::ButtonText, 0xFF000000},    {QPalette::Base, 0xFFFFFFFF},
+        {QPalette::Window, 0xFFEFEFEF},        {QPalette::Shadow, 0xFF767676},
+        {QPalette::Highlight, 0xFF308CC6},     {QPalette::HighlightedText, 0xFFFFFFFF},
+        {QPalette::Link, 0xFF0000FF},          {QPalette::LinkVisited, 0xFFFF00FF},
+        {QPalette::AlternateBase, 0xFFF7F7F7}, {QPalette::ToolTipBase, 0xFFFFFFDC},
+        {QPalette::ToolTipText, 0xFF000000},   {QPalette::PlaceholderText, 0x80000000},
     };
     QPalette palette;
     for (const auto& [role, colour] : kFusion) palette.setColor(role, QColor::fromRgba(colour));

@@ -16,7 +16,8 @@ auto loadTable(const QString& path, Read read, QStringList& problems) {
     const QString shown = QDir::toNativeSeparators(path);
     std::vector<std::string> found;
     QString error;
-    auto table = readFile(path, [&](std::istream& in) { return read(in, &found); }, &error);
+    auto table = readFile(
+        path, [&](std::istream& in) { return read(in, &found); }, &error);
     if (!error.isEmpty()) problems << QStringLiteral("%1: %2").arg(shown, error);
     for (const std::string& problem : found) problems << QStringLiteral("%1: %2").arg(shown, nameText(problem));
     return table;

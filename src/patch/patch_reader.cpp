@@ -104,7 +104,9 @@ const char* nextStop(const char* p) {
 // In a data line the scans stop at spaces and line breaks, and at whatever else
 // lies below a space.
 template <bool markers, bool colon = false>
-const char* nextField(const char* p) { return nextStop<' ' + 1, markers, colon>(p); }
+const char* nextField(const char* p) {
+    return nextStop<' ' + 1, markers, colon>(p);
+}
 
 const char* nextLineBreak(const char* p) {
     p = nextStop<'\r' + 1>(p);
@@ -199,7 +201,7 @@ private:
 
     std::vector<PictureRecord> pictures_;
     bool inData_ = false;
-    Layout layout_;  // of the last data line read in full
+    Layout layout_;                // of the last data line read in full
     const char* nextP_ = nullptr;  // in this chunk, the first 'P' after the last run checked, or null
     std::string headerName_;
     std::string previousHeaderName_;
@@ -210,10 +212,10 @@ private:
 // longest piece, not the file.
 std::vector<PictureRecord> PatchReader::read(std::istream& in) {
     Buffer buffer(kFirstChunk);
-    std::size_t held = 0;      // bytes of the unfinished piece at the front of buffer
-    bool filled = false;       // the last read filled the buffer
-    bool afterCr = false;      // the previous chunk ended with a CR
-    bool lineStart = true;     // the current piece is the first of its line
+    std::size_t held = 0;   // bytes of the unfinished piece at the front of buffer
+    bool filled = false;    // the last read filled the buffer
+    bool afterCr = false;   // the previous chunk ended with a CR
+    bool lineStart = true;  // the current piece is the first of its line
 
     auto endOfLine = [&](const char* begin, const char* end) {
         // A line that is empty once trimmed holds no LF, so it is this one piece.

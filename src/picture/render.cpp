@@ -49,9 +49,12 @@ private:
 
 ColourValue transparentColour(const ColourTable& colours, TransparentColour option) {
     switch (option) {
-    case TransparentColour::Form: return kFaceColour;
-    case TransparentColour::Phone: return kPhoneBackground;
-    case TransparentColour::Standard: break;
+    case TransparentColour::Form:
+        return kFaceColour;
+    case TransparentColour::Phone:
+        return kPhoneBackground;
+    case TransparentColour::Standard:
+        break;
     }
     return colours.lookup(kTransparentCode).value_or(0);
 }
@@ -79,8 +82,7 @@ std::vector<ColourValue> renderPane(std::string_view hex, std::int32_t width, st
         out[k] = known ? *known : cache.keep(pair, colours.lookup(hex.substr(2 * k, 2)).value_or(0));
     }
     // An odd-length text ends in a one-character code, drawn when the picture reaches it.
-    if (whole < out.size() && hex.size() % 2 == 1)
-        out[whole] = colours.lookup(hex.substr(hex.size() - 1)).value_or(0);
+    if (whole < out.size() && hex.size() % 2 == 1) out[whole] = colours.lookup(hex.substr(hex.size() - 1)).value_or(0);
     return out;
 }
 

@@ -16,7 +16,7 @@ inline constexpr ColourValue kFaceColour = 0x8000000F;
 
 class ColourTable {
 public:
-    bool add(std::string_view code, ColourValue colour);             // false, no change, when the key exists (case ignored)
+    bool add(std::string_view code, ColourValue colour);  // false, no change, when the key exists (case ignored)
     std::optional<ColourValue> lookup(std::string_view code) const;  // the pixel code, without "x_"
     std::size_t size() const;
 
@@ -34,9 +34,9 @@ private:
     std::uint64_t find(std::size_t key) const;
     std::uint64_t& slot(std::size_t key);
 
-    std::uint64_t empty_ = 0;                         // the empty key's slot
-    std::uint16_t pages_[kKeys / kPageSize] = {};     // page number + 1 in slots_, 0 while there is none
-    std::vector<std::uint64_t> slots_;                // the pages, one after the other
+    std::uint64_t empty_ = 0;                      // the empty key's slot
+    std::uint16_t pages_[kKeys / kPageSize] = {};  // page number + 1 in slots_, 0 while there is none
+    std::vector<std::uint64_t> slots_;             // the pages, one after the other
     std::size_t size_ = 0;
 };
 

@@ -74,8 +74,7 @@ double beyondRange(std::string_view number) {
         for (; i < number.size() && exponent < kCap; ++i) exponent = exponent * 10 + (number[i] - '0');
         if (exponentNegative) exponent = -exponent;
     }
-    const double magnitude =
-        significant && place + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    const double magnitude = significant && place + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     return negative ? -magnitude : magnitude;
 }
 

@@ -69,8 +69,9 @@ public:
                             (hidden_ > 1 ? "s" : ""));
         }
         if (holdsNul_) {
-            out_->push_back("the file holds NUL bytes, so it is no plain 8-bit text file "
-                            "(saved as UTF-16, or not a text file at all?)");
+            out_->push_back(
+                "the file holds NUL bytes, so it is no plain 8-bit text file "
+                "(saved as UTF-16, or not a text file at all?)");
         }
         if (useless) out_->push_back(useless);
         if (in.bad()) {

@@ -123,8 +123,9 @@ void Form1::Form_Load() {
     Label1->setText(QString());
     Label1->adjustSize();
     if (!problems.isEmpty()) {
-        loadProblems_ = QStringLiteral("Some of the tables beside the program could not be read as they are; "
-                                       "hexpane goes on with what it read.\n\n") +
+        loadProblems_ = QStringLiteral(
+                            "Some of the tables beside the program could not be read as they are; "
+                            "hexpane goes on with what it read.\n\n") +
                         problems.join(u'\n');
     }
 }

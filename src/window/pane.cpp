@@ -6,13 +6,9 @@
 
 namespace hexpane {
 
-Pane::Pane(QWidget* parent) : QWidget(parent) {
-    setFocusPolicy(Qt::TabFocus);
-}
+Pane::Pane(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::TabFocus); }
 
-QSize Pane::drawingSize() const {
-    return {std::max(0, width() - 2 * frame_), std::max(0, height() - 2 * frame_)};
-}
+QSize Pane::drawingSize() const { return {std::max(0, width() - 2 * frame_), std::max(0, height() - 2 * frame_)}; }
 
 void Pane::setFrame(bool on) {
     frame_ = on ? 1 : 0;

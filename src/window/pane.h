@@ -14,7 +14,7 @@ public:
 
     void setFrame(bool on);  // the outer size stays, so the drawing area changes
     int frameWidth() const { return frame_; }
-    void clear();            // fills the drawing area with the background colour
+    void clear();  // fills the drawing area with the background colour
     void setImage(QImage image);
     const QImage& image() const { return image_; }
     QSize drawingSize() const;

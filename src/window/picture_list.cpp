@@ -4,9 +4,7 @@
 
 namespace hexpane {
 
-int PictureNames::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(pictures_.size());
-}
+int PictureNames::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(pictures_.size()); }
 
 QVariant PictureNames::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || std::size_t(index.row()) >= pictures_.size()) return {};
@@ -31,15 +29,12 @@ int PictureList::selectedRow() const {
     return rows.isEmpty() ? -1 : rows.constFirst().row();
 }
 
-void PictureList::selectRow(int row) {
-    setCurrentIndex(names_->index(row));
-}
+void PictureList::selectRow(int row) { setCurrentIndex(names_->index(row)); }
 
 // Once a row is selected, one stays selected until the next open, as in a
 // plain list box: Ctrl+click and Ctrl+Space on the selected row select it
 // again instead of clearing it, and a click below the last row does nothing.
-QItemSelectionModel::SelectionFlags PictureList::selectionCommand(const QModelIndex& index,
-                                                                  const QEvent* event) const {
+QItemSelectionModel::SelectionFlags PictureList::selectionCommand(const QModelIndex& index, const QEvent* event) const {
     if (!index.isValid()) return QItemSelectionModel::NoUpdate;
     const QItemSelectionModel::SelectionFlags command = QListView::selectionCommand(index, event);
     if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))

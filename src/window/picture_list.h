@@ -44,8 +44,7 @@ signals:
     void selectionChanged();  // by the user's hand or by selectRow
 
 protected:
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
-                                                         const QEvent* event) const override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index, const QEvent* event) const override;
 
 private:
     PictureNames* names_;

@@ -19,8 +19,6 @@ QImage diskette() {
     return image;
 }
 
-SaveIcon::SaveIcon(QWidget* parent) : QLabel(parent) {
-    setPixmap(QPixmap::fromImage(diskette()));
-}
+SaveIcon::SaveIcon(QWidget* parent) : QLabel(parent) { setPixmap(QPixmap::fromImage(diskette())); }
 
 }  // namespace hexpane

@@ -90,9 +90,22 @@ TEST_F(Export, ExitStatusTellsWhatWasWritten) {
 }
 
 TEST_F(Export, HostileNamesStayInsideTheFolderAndNeverClash) {
-    const std::initializer_list<std::string> names = {
-        "../../escape", "/etc/passwd", ".hidden", "-rf", "..", "dup", "other", "dup", "a/b", "a\\b",
-        "\xe2\x80\xae" "gpj.exe", "tab\tand\x1b" "esc", std::string(300, 'n'), "\xff\xfe\xfd"};
+    const std::initializer_list<std::string> names = {"../../escape",
+                                                      "/etc/passwd",
+                                                      ".hidden",
+                                                      "-rf",
+                                                      "..",
+                                                      "dup",
+                                                      "other",
+                                                      "dup",
+                                                      "a/b",
+                                                      "a\\b",
+                                                      "\xe2\x80\xae"
+                                                      "gpj.exe",
+                                                      "tab\tand\x1b"
+                                                      "esc",
+                                                      std::string(300, 'n'),
+                                                      "\xff\xfe\xfd"};
     writeBytes(path("hostile.vkp"), patchOf(names));
     const ExportRun result = run({"-o", "out", "hostile.vkp"});
     ASSERT_EQ(result.status, 0) << result.err.toStdString();
@@ -133,10 +146,11 @@ TEST_F(Export, ListsAsTextAndAsJson) {
                                   patchOf({"wide"}, "A0B1C2FFC0B1D3A000B1FFFF") + patchOf({"odd\x1b"}, "A0B1C2"));
     const ExportRun text = run({"--list", "p.vkp"});
     EXPECT_EQ(text.status, 0);
-    EXPECT_EQ(text.out.toStdString(), "000\ta\t4\t2x2\tchanged\n"
-                                      "001\tsame\t2\tError\tsame\n"
-                                      "002\twide\t12\t4x3\tchanged\n"
-                                      "003\todd<U+001B>\t3\tError\tchanged\n");
+    EXPECT_EQ(text.out.toStdString(),
+              "000\ta\t4\t2x2\tchanged\n"
+              "001\tsame\t2\tError\tsame\n"
+              "002\twide\t12\t4x3\tchanged\n"
+              "003\todd<U+001B>\t3\tError\tchanged\n");
 
     const ExportRun json = run({"--list", "--json", "p.vkp"});
     EXPECT_EQ(json.status, 0);
@@ -183,7 +197,8 @@ TEST_F(Export, TheSheetHoldsEveryDrawingPixelForPixel) {
     ASSERT_EQ(drawings.size(), 6);
     qunsetenv("XDG_RUNTIME_DIR");  // as on a build machine, which must get no warning about it
     for (const auto& [zoom, sheetName] : {std::pair{1, "sheet.png"}, std::pair{2, "sheet.bmp"}}) {
-        const ExportRun result = runExport(tables + QStringList{"--sheet", sheetName, "--zoom", QString::number(zoom), sample}, dir.path());
+        const ExportRun result =
+            runExport(tables + QStringList{"--sheet", sheetName, "--zoom", QString::number(zoom), sample}, dir.path());
         ASSERT_EQ(result.status, 0) << result.err.toStdString();
         EXPECT_EQ(result.err.toStdString(), "");
         const QImage sheet = QImage(path(sheetName)).convertToFormat(QImage::Format_RGB32);

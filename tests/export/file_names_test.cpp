@@ -22,12 +22,14 @@ TEST(SafeName, KeepsWhatIsSafeAndReplacesTheRest) {
         {"..", "_."},
         {".hidden", "_hidden"},
         {"-rf", "_rf"},
-        {"tab\tnl\ncr\resc\x1b""del\x7f", "tab_nl_cr_esc_del_"},
-        {"a\u202Egnp.exe", "a_gnp.exe"},                 // right-to-left override
-        {"zero\u200Bwidth\uFEFF", "zero_width_"},         // invisible characters
-        {"\xcf\xf0\xe8\xe2\xe5\xf2", "Привет"},           // Windows-1251
-        {"caf\xc3\xa9", "café"},                          // UTF-8
-        {"\xff\xfe", "яю"},                               // not UTF-8, so Windows-1251
+        {"tab\tnl\ncr\resc\x1b"
+         "del\x7f",
+         "tab_nl_cr_esc_del_"},
+        {"a\u202Egnp.exe", "a_gnp.exe"},           // right-to-left override
+        {"zero\u200Bwidth\uFEFF", "zero_width_"},  // invisible characters
+        {"\xcf\xf0\xe8\xe2\xe5\xf2", "Привет"},    // Windows-1251
+        {"caf\xc3\xa9", "café"},                   // UTF-8
+        {"\xff\xfe", "яю"},                        // not UTF-8, so Windows-1251
         {"", "unnamed"},
         {std::string(100, 'x'), "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"},
     };

@@ -50,7 +50,8 @@ inline QByteArray readBytes(const QString& path) {
 // A patch of one picture per name, each 2 × 2 pixels unless pixels is given.
 inline std::string patchOf(std::initializer_list<std::string> names, const char* pixels = "A0B1C2FF") {
     std::string patch;
-    for (const std::string& name : names) patch += "##### Picture " + name + "\r\n; Picture Data\r\n1: 00000000 " + pixels + "\r\n\r\n";
+    for (const std::string& name : names)
+        patch += "##### Picture " + name + "\r\n; Picture Data\r\n1: 00000000 " + pixels + "\r\n\r\n";
     return patch;
 }
 

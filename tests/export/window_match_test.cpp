@@ -14,13 +14,13 @@
 namespace hexpane::test {
 namespace {
 
-std::string sourceFile(const char* name) { return readBytes(QStringLiteral(HEXPANE_SOURCE_DIR "/") + name).toStdString(); }
+std::string sourceFile(const char* name) {
+    return readBytes(QStringLiteral(HEXPANE_SOURCE_DIR "/") + name).toStdString();
+}
 
 class MatchesTheWindow : public WindowTest {
 protected:
-    void SetUp() override {
-        open(sourceFile("data/map.txt").c_str(), sourceFile("data/size.txt").c_str());
-    }
+    void SetUp() override { open(sourceFile("data/map.txt").c_str(), sourceFile("data/size.txt").c_str()); }
 };
 
 TEST_F(MatchesTheWindow, SystemColoursAreTheWindowsDefaults) {
@@ -52,7 +52,8 @@ TEST_F(MatchesTheWindow, EveryPaneIsTheWindowsBitmapByteForByte) {
                                                      pane == 0 ? "old" : "new", "bmp");
                 const QByteArray window = readBytes(saved);
                 ASSERT_FALSE(window.isEmpty()) << name.toStdString();
-                EXPECT_TRUE(window == readBytes(out + "/open/" + name)) << name.toStdString() << " " << transparent[option];
+                EXPECT_TRUE(window == readBytes(out + "/open/" + name))
+                    << name.toStdString() << " " << transparent[option];
             }
         }
     }

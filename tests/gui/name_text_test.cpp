@@ -54,7 +54,12 @@ TEST(DisplayName, ShortensLongNamesWithAnEllipsis) {
         {std::string(kShownLength + 1, 'a'), QString(kShownLength, u'a') + ellipsis},
         {std::string(std::size_t{1} << 20, 'b'), QString(kShownLength, u'b') + ellipsis},
         // two bytes a character, cut in the middle of one: still UTF-8
-        {"x" + [] { std::string s; for (int i = 0; i < 5000; ++i) s += "\xd0\x9b"; return s; }(),
+        {"x" +
+             [] {
+                 std::string s;
+                 for (int i = 0; i < 5000; ++i) s += "\xd0\x9b";
+                 return s;
+             }(),
          "x" + QString(kShownLength - 1, QChar(0x041B)) + ellipsis},
         // Windows-1251, one byte a character
         {std::string(5000, '\xcb'), QString(kShownLength, QChar(0x041B)) + ellipsis},

@@ -22,10 +22,13 @@ TEST(ReadFile, StopsWhereTheFileEndedWhenOpened) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     file.write("first part\r\n");
     QString error;
-    const std::string read = readFile(path, [&](std::istream& in) {
-        file.write(QByteArray(3 << 20, 'x'));
-        return readAll(in);
-    }, &error);
+    const std::string read = readFile(
+        path,
+        [&](std::istream& in) {
+            file.write(QByteArray(3 << 20, 'x'));
+            return readAll(in);
+        },
+        &error);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     EXPECT_EQ(read, "first part\r\n");
 }

@@ -37,9 +37,8 @@ std::string caseName(const testing::TestParamInfo<Case>& info) { return info.par
 
 const std::string H = "##### Picture ";
 const std::string D = "; Picture Data";
-const std::string example =
-    "; sample patch|" + H + "logo 176x30|" + D + "|0012A0: 00 FF|0012A1: 1C E0|" + D + "|0012B0: 7F||0012B1: 11 22|" + H +
-    "logo|" + D + "|0012C0: 01 02|; end|0012C1: 03 04|";
+const std::string example = "; sample patch|" + H + "logo 176x30|" + D + "|0012A0: 00 FF|0012A1: 1C E0|" + D +
+                            "|0012B0: 7F||0012B1: 11 22|" + H + "logo|" + D + "|0012C0: 01 02|; end|0012C1: 03 04|";
 
 std::string withLineEnds(std::string text, const std::string& end) {
     std::string out;
@@ -47,75 +46,94 @@ std::string withLineEnds(std::string text, const std::string& end) {
     return out;
 }
 
-INSTANTIATE_TEST_SUITE_P(WholeFile, ReadPatch, testing::Values(
-    Case{"Empty", "", {}},
-    Case{"NoDataMarker", H + "a 1x1\r\n0: AA BB\r\n", {}},
-    Case{"ExampleCrLf", withLineEnds(example, "\r\n"), {{"logo", "001C", "FFE0"}, {"logo", "", "7F"}, {"2", "01", "02"}}},
-    Case{"ExampleLf", withLineEnds(example, "\n"), {{"logo", "001C", "FFE0"}, {"logo", "11", "7F22"}, {"2", "01", "02"}}}),
+INSTANTIATE_TEST_SUITE_P(WholeFile, ReadPatch,
+                         testing::Values(Case{"Empty", "", {}}, Case{"NoDataMarker", H + "a 1x1\r\n0: AA BB\r\n", {}},
+                                         Case{"ExampleCrLf",
+                                              withLineEnds(example, "\r\n"),
+                                              {{"logo", "001C", "FFE0"}, {"logo", "", "7F"}, {"2", "01", "02"}}},
+                                         Case{"ExampleLf",
+                                              withLineEnds(example, "\n"),
+                                              {{"logo", "001C", "FFE0"}, {"logo", "11", "7F22"}, {"2", "01", "02"}}}),
+                         caseName);
+
+INSTANTIATE_TEST_SUITE_P(LineEnds, ReadPatch,
+                         testing::Values(Case{"CrLf", D + "\r\n0: AA BB\r\n1: CC DD\r\n", {{"0", "AACC", "BBDD"}}},
+                                         Case{"LoneCr", D + "\r0: AA BB\r1: CC DD\r", {{"0", "AACC", "BBDD"}}},
+                                         Case{"LoneLf", D + "\n0: AA BB\n1: CC DD\n", {{"0", "AACC", "BBDD"}}},
+                                         Case{
+                                             "Mixed", D + "\n0: AA BB\r1: CC DD\r\n2: EE\n", {{"0", "AACC", "BBDDEE"}}},
+                                         Case{"NoFinalLineEnd", D + "\r\n0: AA BB", {{"0", "AA", "BB"}}},
+                                         Case{"CrAtEnd", D + "\r0: AA BB\r", {{"0", "AA", "BB"}}},
+                                         Case{"CrCrLfHoldsEmptyLine", D + "\r\r\n0: AA BB", {{"0", "", ""}}}),
+                         caseName);
+
+INSTANTIATE_TEST_SUITE_P(
+    BlankLines, ReadPatch,
+    testing::Values(Case{"EmptyLineCloses", D + "\r\n0: AA BB\r\n\r\n1: CC DD\r\n", {{"0", "AA", "BB"}}},
+                    Case{"SpacesLineCloses", D + "\r\n0: AA BB\r\n   \r\n1: CC DD\r\n", {{"0", "AA", "BB"}}},
+                    Case{"EmptyLoneCrLineCloses", D + "\r0: AA BB\r\r1: CC DD", {{"0", "AA", "BB"}}},
+                    Case{"TabLineIsNotBlank", D + "\r\n0: AA BB\r\n\t\r\n1: CC DD\r\n", {{"0", "AACC", "BBDD"}}},
+                    Case{"EmptyPieceClosesNothing", D + "\r\n0: AA BB\n\n1: CC DD\r\n", {{"0", "AACC", "BBDD"}}},
+                    Case{"SpacePieceClosesNothing",
+                         D + "\r\n0: AA BB\r\n   \n1: CC DD\n  \r\n2: EE FF\r\n",
+                         {{"0", "AACCEE", "BBDDFF"}}}),
     caseName);
 
-INSTANTIATE_TEST_SUITE_P(LineEnds, ReadPatch, testing::Values(
-    Case{"CrLf", D + "\r\n0: AA BB\r\n1: CC DD\r\n", {{"0", "AACC", "BBDD"}}},
-    Case{"LoneCr", D + "\r0: AA BB\r1: CC DD\r", {{"0", "AACC", "BBDD"}}},
-    Case{"LoneLf", D + "\n0: AA BB\n1: CC DD\n", {{"0", "AACC", "BBDD"}}},
-    Case{"Mixed", D + "\n0: AA BB\r1: CC DD\r\n2: EE\n", {{"0", "AACC", "BBDDEE"}}},
-    Case{"NoFinalLineEnd", D + "\r\n0: AA BB", {{"0", "AA", "BB"}}},
-    Case{"CrAtEnd", D + "\r0: AA BB\r", {{"0", "AA", "BB"}}},
-    Case{"CrCrLfHoldsEmptyLine", D + "\r\r\n0: AA BB", {{"0", "", ""}}}),
+INSTANTIATE_TEST_SUITE_P(
+    Markers, ReadPatch,
+    testing::Values(
+        Case{"Anywhere", "x" + H + "  Far  2x2\r\nab" + D + "!\r\n0: AA BB", {{"Far", "AA", "BB"}}},
+        Case{"BothInOnePieceIsHeader", D + " " + H + "X 1x1\r\n0: AA\r\n" + D + "\r\n1: BB", {{"X", "", "BB"}}},
+        Case{"HeaderWithoutSpaceIsData", D + "\r\n0: AA BB##### Picture\r\n", {{"0", "AA", "BB##### Picture"}}},
+        Case{"LowerCaseHeader", "##### picture low\r\n" + D, {{"0", "", ""}}},
+        Case{"LowerCaseDataMarkerIsComment", D + "\r\n0: AA BB\r\n; picture data\r\n1: CC DD", {{"0", "AA", "BB"}}},
+        Case{"SpaceBeforeSemicolonIsData", D + "\r\n ; note: CC DD\r\n", {{"0", "CC", "DD"}}},
+        Case{"HeaderKeepsBlockOpen",
+             D + "\r\n0: AA\r\n" + H + "next\r\n1: BB\r\n" + D + "\r\n2: CC",
+             {{"0", "", "AABB"}, {"next", "", "CC"}}},
+        Case{"DataBeforeMarkerIgnored", "0: AA BB\r\n" + D + "\r\n1: CC DD", {{"0", "CC", "DD"}}}),
     caseName);
 
-INSTANTIATE_TEST_SUITE_P(BlankLines, ReadPatch, testing::Values(
-    Case{"EmptyLineCloses", D + "\r\n0: AA BB\r\n\r\n1: CC DD\r\n", {{"0", "AA", "BB"}}},
-    Case{"SpacesLineCloses", D + "\r\n0: AA BB\r\n   \r\n1: CC DD\r\n", {{"0", "AA", "BB"}}},
-    Case{"EmptyLoneCrLineCloses", D + "\r0: AA BB\r\r1: CC DD", {{"0", "AA", "BB"}}},
-    Case{"TabLineIsNotBlank", D + "\r\n0: AA BB\r\n\t\r\n1: CC DD\r\n", {{"0", "AACC", "BBDD"}}},
-    Case{"EmptyPieceClosesNothing", D + "\r\n0: AA BB\n\n1: CC DD\r\n", {{"0", "AACC", "BBDD"}}},
-    Case{"SpacePieceClosesNothing", D + "\r\n0: AA BB\r\n   \n1: CC DD\n  \r\n2: EE FF\r\n", {{"0", "AACCEE", "BBDDFF"}}}),
+INSTANTIATE_TEST_SUITE_P(
+    Naming, ReadPatch,
+    testing::Values(
+        Case{"NoHeader", D + "\r\n" + D, {{"0", "", ""}, {"1", "", ""}}},
+        Case{"NothingAfterMarker", H + "\r\n" + D + "\r\n" + H + "   \r\n" + D, {{"0", "", ""}, {"1", "", ""}}},
+        Case{"SameWordTwice",
+             D + "\r\n" + H + "logo 1x1\r\n" + H + "logo 2x2\r\n" + D + "\r\n" + D,
+             {{"0", "", ""}, {"1", "", ""}, {"2", "", ""}}},
+        Case{"AThenBThenA",
+             H + "A\r\n" + D + "\r\n" + H + "B\r\n" + D + "\r\n" + H + "A\r\n" + D,
+             {{"A", "", ""}, {"B", "", ""}, {"A", "", ""}}},
+        Case{"CaseDiffers", H + "logo\r\n" + D + "\r\n" + H + "Logo\r\n" + D, {{"logo", "", ""}, {"Logo", "", ""}}},
+        Case{"SeveralMarkers",
+             H + "pic 1x1\r\n" + D + "\r\n" + D + "\r\n" + D,
+             {{"pic", "", ""}, {"pic", "", ""}, {"pic", "", ""}}},
+        Case{"TabIsPartOfName", H + "a\tb c\r\n" + D, {{"a\tb", "", ""}}},
+        Case{"BytesAsRead",
+             H + "\xff\0n\x80 1x1\r\n"s + D + "\r\n\0: \x01\x02 \xfe\0\r\n"s,
+             {{"\xff\0n\x80"s, "\x01\x02", "\xfe\0"s}}}),
     caseName);
 
-INSTANTIATE_TEST_SUITE_P(Markers, ReadPatch, testing::Values(
-    Case{"Anywhere", "x" + H + "  Far  2x2\r\nab" + D + "!\r\n0: AA BB", {{"Far", "AA", "BB"}}},
-    Case{"BothInOnePieceIsHeader", D + " " + H + "X 1x1\r\n0: AA\r\n" + D + "\r\n1: BB", {{"X", "", "BB"}}},
-    Case{"HeaderWithoutSpaceIsData", D + "\r\n0: AA BB##### Picture\r\n", {{"0", "AA", "BB##### Picture"}}},
-    Case{"LowerCaseHeader", "##### picture low\r\n" + D, {{"0", "", ""}}},
-    Case{"LowerCaseDataMarkerIsComment", D + "\r\n0: AA BB\r\n; picture data\r\n1: CC DD", {{"0", "AA", "BB"}}},
-    Case{"SpaceBeforeSemicolonIsData", D + "\r\n ; note: CC DD\r\n", {{"0", "CC", "DD"}}},
-    Case{"HeaderKeepsBlockOpen", D + "\r\n0: AA\r\n" + H + "next\r\n1: BB\r\n" + D + "\r\n2: CC",
-         {{"0", "", "AABB"}, {"next", "", "CC"}}},
-    Case{"DataBeforeMarkerIgnored", "0: AA BB\r\n" + D + "\r\n1: CC DD", {{"0", "CC", "DD"}}}),
-    caseName);
-
-INSTANTIATE_TEST_SUITE_P(Naming, ReadPatch, testing::Values(
-    Case{"NoHeader", D + "\r\n" + D, {{"0", "", ""}, {"1", "", ""}}},
-    Case{"NothingAfterMarker", H + "\r\n" + D + "\r\n" + H + "   \r\n" + D, {{"0", "", ""}, {"1", "", ""}}},
-    Case{"SameWordTwice", D + "\r\n" + H + "logo 1x1\r\n" + H + "logo 2x2\r\n" + D + "\r\n" + D,
-         {{"0", "", ""}, {"1", "", ""}, {"2", "", ""}}},
-    Case{"AThenBThenA", H + "A\r\n" + D + "\r\n" + H + "B\r\n" + D + "\r\n" + H + "A\r\n" + D,
-         {{"A", "", ""}, {"B", "", ""}, {"A", "", ""}}},
-    Case{"CaseDiffers", H + "logo\r\n" + D + "\r\n" + H + "Logo\r\n" + D, {{"logo", "", ""}, {"Logo", "", ""}}},
-    Case{"SeveralMarkers", H + "pic 1x1\r\n" + D + "\r\n" + D + "\r\n" + D, {{"pic", "", ""}, {"pic", "", ""}, {"pic", "", ""}}},
-    Case{"TabIsPartOfName", H + "a\tb c\r\n" + D, {{"a\tb", "", ""}}},
-    Case{"BytesAsRead", H + "\xff\0n\x80 1x1\r\n"s + D + "\r\n\0: \x01\x02 \xfe\0\r\n"s, {{"\xff\0n\x80"s, "\x01\x02", "\xfe\0"s}}}),
-    caseName);
-
-INSTANTIATE_TEST_SUITE_P(DataLines, ReadPatch, testing::Values(
-    Case{"OneRun", D + "\r\n0012B0: 7F", {{"0", "", "7F"}}},
-    Case{"TwoRuns", D + "\r\n0012A0: 00 FF", {{"0", "00", "FF"}}},
-    Case{"ThreeRuns", D + "\r\n1: AA BB CC", {{"0", "AA", "BB CC"}}},
-    Case{"TabsOnly", D + "\r\n1:\tAA\tBB\t", {{"0", "", "\tAA\tBB\t"}}},
-    Case{"SeveralSpaces", D + "\r\n1:    AA    BB   ", {{"0", "AA", "BB"}}},
-    Case{"FirstColonOnly", D + "\r\n1:2: AA:BB CC", {{"0", "2:", "AA:BB CC"}}},
-    Case{"NothingAfterColon", D + "\r\n1:   \r\n2: AA BB", {{"0", "AA", "BB"}}},
-    Case{"NoColonKeepsBlockOpen", D + "\r\nAA BB\r\n2: CC DD", {{"0", "CC", "DD"}}}),
+INSTANTIATE_TEST_SUITE_P(
+    DataLines, ReadPatch,
+    testing::Values(Case{"OneRun", D + "\r\n0012B0: 7F", {{"0", "", "7F"}}},
+                    Case{"TwoRuns", D + "\r\n0012A0: 00 FF", {{"0", "00", "FF"}}},
+                    Case{"ThreeRuns", D + "\r\n1: AA BB CC", {{"0", "AA", "BB CC"}}},
+                    Case{"TabsOnly", D + "\r\n1:\tAA\tBB\t", {{"0", "", "\tAA\tBB\t"}}},
+                    Case{"SeveralSpaces", D + "\r\n1:    AA    BB   ", {{"0", "AA", "BB"}}},
+                    Case{"FirstColonOnly", D + "\r\n1:2: AA:BB CC", {{"0", "2:", "AA:BB CC"}}},
+                    Case{"NothingAfterColon", D + "\r\n1:   \r\n2: AA BB", {{"0", "AA", "BB"}}},
+                    Case{"NoColonKeepsBlockOpen", D + "\r\nAA BB\r\n2: CC DD", {{"0", "CC", "DD"}}}),
     caseName);
 
 // The markers, the colon and the separating space lie far beyond 16-bit positions,
 // in pieces longer than any read buffer.
 TEST(LongLines, FoundAtAnyPosition) {
     for (const std::string end : {"\n", "\r\n", "\r"}) {
-        const std::string file = std::string(5'000'000, 'x') + H + "Far 1x1" + end + std::string(40'000, 'x') + D + end +
-                                 std::string(70'000, '0') + ": AA " + std::string(70'000, 'B') + end + "1: " +
-                                 std::string(40'000, 'C') + "   DD" + end;
+        const std::string file = std::string(5'000'000, 'x') + H + "Far 1x1" + end + std::string(40'000, 'x') + D +
+                                 end + std::string(70'000, '0') + ": AA " + std::string(70'000, 'B') + end +
+                                 "1: " + std::string(40'000, 'C') + "   DD" + end;
         const Records expected{{"Far", "AA" + std::string(40'000, 'C'), std::string(70'000, 'B') + "DD"}};
         EXPECT_EQ(read(file), expected) << "line end of " << end.size() << " byte(s)";
     }
@@ -126,7 +144,8 @@ TEST(LongLines, FoundAtAnyPosition) {
 TEST(LongLines, ChunkBoundaries) {
     const Records expected{{"0", "AACC", "BBDD"}};
     for (std::size_t pad = (1u << 20) - 48; pad <= (1u << 20); ++pad) {
-        const std::string file = ";" + std::string(pad, 'x') + "\r\n" + D + "\r\n0: AA BB\r\n1: CC DD\r\n\r\n2: EE FF\r\n";
+        const std::string file =
+            ";" + std::string(pad, 'x') + "\r\n" + D + "\r\n0: AA BB\r\n1: CC DD\r\n\r\n2: EE FF\r\n";
         EXPECT_EQ(read(file), expected) << "padding " << pad;
     }
 }
@@ -158,9 +177,16 @@ TEST(BinaryJunk, KeepsFormatInvariants) {
 }
 
 TEST(PixelCount, HalfTheNewHexLengthUntilItPasses32Bits) {
-    const struct { std::size_t length; std::int32_t count; } rows[] = {
-        {0, 0}, {1, 0}, {77, 38}, {2 * std::size_t{INT32_MAX} + 1, INT32_MAX},
-        {2 * std::size_t{INT32_MAX} + 2, -1}, {(std::size_t{1} << 33) + 200, -1},
+    const struct {
+        std::size_t length;
+        std::int32_t count;
+    } rows[] = {
+        {0, 0},
+        {1, 0},
+        {77, 38},
+        {2 * std::size_t{INT32_MAX} + 1, INT32_MAX},
+        {2 * std::size_t{INT32_MAX} + 2, -1},
+        {(std::size_t{1} << 33) + 200, -1},
     };
     for (const auto& row : rows) EXPECT_EQ(hexpane::pixelCount(row.length), row.count) << row.length;
     EXPECT_EQ(hexpane::pixelCount(hexpane::PictureRecord{"n", "", "ABCDE"}), 2);

@@ -24,7 +24,10 @@ ColourTable testTable(bool withC0) {
     table.add("C2", kC2);
     table.add("D3", kD3);
     table.add("7", kSeven);
-    table.add("\xE9" "A", kHigh);
+    table.add(
+        "\xE9"
+        "A",
+        kHigh);
     if (withC0) table.add("C0", kC0);
     return table;
 }
@@ -49,7 +52,14 @@ TEST(RenderPane, MapsCodesToPixelsInRowMajorOrder) {
         {"missing code is black", "A0FFB1", 3, 1, {kA0, 0, kB1}},
         {"lookup ignores case", "a0A0b1", 3, 1, {kA0, kA0, kB1}},
         {"non-hex characters", "ZZ-!A0", 3, 1, {0, 0, kA0}},
-        {"bytes from 0x80 up", "\xE9" "A\xE9" "a\xE9" "B\xFF\xFF", 4, 1, {kHigh, kHigh, 0, 0}},
+        {"bytes from 0x80 up",
+         "\xE9"
+         "A\xE9"
+         "a\xE9"
+         "B\xFF\xFF",
+         4,
+         1,
+         {kHigh, kHigh, 0, 0}},
     };
     const ColourTable colours = testTable(false);
     for (const auto& row : rows) {

@@ -18,7 +18,11 @@ ColourTable read(const std::string& text, std::vector<std::string>* problems = n
 }
 
 TEST(ReadColourTable, OneLineAddsOneColourUnderItsCode) {
-    const struct { const char* line; const char* code; ColourValue colour; } rows[] = {
+    const struct {
+        const char* line;
+        const char* code;
+        ColourValue colour;
+    } rows[] = {
         {"00 000000", "00", 0x000000},
         {"FF FFFFFF", "FF", 0xFFFFFF},
         {"C0 D0EBEB", "C0", 0xD0EBEB},  // red 235, green 235, blue 208
@@ -66,11 +70,12 @@ TEST(ReadColourTable, ReportsAtMostFiveRepeatsThenACount) {
 
 TEST(ReadColourTable, ATableThatGivesNothingOrIsNoTextIsReported) {
     using namespace std::string_literals;
-    const struct { std::string text; const char* problem; } rows[] = {
-        {"", "gives no colour"},
-        {"\r\n", "gives no colour"},
-        {"7\r\n", "gives no colour"},
-        {"0\0000\0 \0F\0F\0F\0\r\0\n\0"s, "NUL bytes"},  // UTF-16
+    const struct {
+        std::string text;
+        const char* problem;
+    } rows[] = {
+        {"", "gives no colour"},      {"\r\n", "gives no colour"},
+        {"7\r\n", "gives no colour"}, {"0\0000\0 \0F\0F\0F\0\r\0\n\0"s, "NUL bytes"},  // UTF-16
         {"00 000000\r\n", nullptr},
     };
     for (const auto& row : rows) {
@@ -96,7 +101,10 @@ TEST(ShippedColourTable, HoldsEvery3_3_2Colour) {
     const ColourTable table = read(bytes, &problems);
     EXPECT_TRUE(problems.empty());
     EXPECT_EQ(table.size(), 256u);
-    const struct { const char* code; ColourValue colour; } rows[] = {
+    const struct {
+        const char* code;
+        ColourValue colour;
+    } rows[] = {
         {"00", 0x000000}, {"FF", 0xFFFFFF}, {"E0", 0x0000FF}, {"1C", 0x00FF00}, {"03", 0xFF0000},
         {"25", 0x552424}, {"92", 0xAA9292}, {"C0", 0x0000DB}, {"6e", 0xAA6D6D},
     };

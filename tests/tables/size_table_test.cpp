@@ -9,8 +9,8 @@
 #include <sstream>
 #include <utility>
 
-#include "tables/number_reader.h"
 #include "table_problems.h"
+#include "tables/number_reader.h"
 
 namespace hexpane {
 namespace {
@@ -27,7 +27,12 @@ std::vector<std::string> widths(const std::vector<SizeRecord>& sizes) {
 }
 
 TEST(ReadSizeTable, OneLineMakesOneRecord) {
-    const struct { const char* line; const char* width; const char* height; const char* count; } rows[] = {
+    const struct {
+        const char* line;
+        const char* width;
+        const char* height;
+        const char* count;
+    } rows[] = {
         {"176,220", "176", "220", "38720"},
         {"128,160,anything", "128", "160", "20480"},
         {"1,2,3,4", "1", "2", "2"},
@@ -55,9 +60,13 @@ TEST(ReadSizeTable, OneLineMakesOneRecord) {
 }
 
 TEST(ReadSizeTable, OtherProductsReadBackExactly) {
-    const struct { const char* line; double product; } rows[] = {
-        {"0.5,3", 1.5}, {"0.1,0.2", 0.1 * 0.2}, {"1E10,1E10", 1e20},
-        {"99999999,99999999", 99999999.0 * 99999999.0}, {"-1E8,1E8", -1e16},
+    const struct {
+        const char* line;
+        double product;
+    } rows[] = {
+        {"0.5,3", 1.5},      {"0.1,0.2", 0.1 * 0.2},
+        {"1E10,1E10", 1e20}, {"99999999,99999999", 99999999.0 * 99999999.0},
+        {"-1E8,1E8", -1e16},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);
@@ -68,10 +77,20 @@ TEST(ReadSizeTable, OtherProductsReadBackExactly) {
 }
 
 TEST(ReadSizeTable, LinesEndAtCrLfLoneCrOrLoneLf) {
-    const struct { const char* text; std::vector<std::string> lines; } rows[] = {
-        {"1\r\n2\r\n", {"1", "2"}}, {"1\r2\r", {"1", "2"}}, {"1\n2\n", {"1", "2"}},
-        {"1\r\n2\r3\n4", {"1", "2", "3", "4"}}, {"1\r\n2", {"1", "2"}}, {"1\r\n\r\n", {"1", ""}},
-        {"\n\r", {"", ""}}, {"\r\r\n", {"", ""}}, {"\r\n", {""}}, {"", {}},
+    const struct {
+        const char* text;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {"1\r\n2\r\n", {"1", "2"}},
+        {"1\r2\r", {"1", "2"}},
+        {"1\n2\n", {"1", "2"}},
+        {"1\r\n2\r3\n4", {"1", "2", "3", "4"}},
+        {"1\r\n2", {"1", "2"}},
+        {"1\r\n\r\n", {"1", ""}},
+        {"\n\r", {"", ""}},
+        {"\r\r\n", {"", ""}},
+        {"\r\n", {""}},
+        {"", {}},
         {"a\tb\xE9\x01", {"a\tb\xE9\x01"}},
     };
     for (const auto& row : rows) {
@@ -103,7 +122,10 @@ TEST(ReadSizeTable, ReportsAReadFailureAndKeepsTheLinesBefore) {
 
 TEST(ReadSizeTable, ATableThatGivesNothingOrIsNoTextIsReported) {
     using namespace std::string_literals;
-    const struct { std::string text; const char* problem; } rows[] = {
+    const struct {
+        std::string text;
+        const char* problem;
+    } rows[] = {
         {"", "no usable size"},
         {"0,5\r\n-2,-3\r\nabc\r\n1.2,x\r\n", "no usable size"},
         {"1\0,\0001\0\r\0\n\0"s, "NUL bytes"},  // UTF-16
@@ -119,7 +141,10 @@ TEST(ReadSizeTable, ATableThatGivesNothingOrIsNoTextIsReported) {
 
 TEST(FindSizes, ReturnsEveryRecordOfTheCountInTableOrder) {
     const auto sizes = read("176,220\n2,19\n220,176\n\n96\n19,2\n0.5,3\n1E10,1E10\n");
-    const struct { std::int32_t count; std::vector<std::string> widths; } rows[] = {
+    const struct {
+        std::int32_t count;
+        std::vector<std::string> widths;
+    } rows[] = {
         {38720, {"176", "220"}}, {38, {"2", "19"}}, {0, {"", "96"}}, {1, {}}, {2, {}}, {8080, {}},
     };
     for (const auto& row : rows) {
@@ -133,10 +158,18 @@ TEST(FindSizes, ReturnsEveryRecordOfTheCountInTableOrder) {
 }
 
 TEST(DrawingSize, TheFirstRecordWhenItsSidesAreWholeAndPositive) {
-    const struct { const char* table; std::optional<std::pair<int, int>> size; } rows[] = {
-        {"176,220\n1,1\n", std::pair{176, 220}}, {" 3 , 1 ", std::pair{3, 1}}, {"1.5,2", std::pair{2, 2}},
-        {"0,5\n1,1\n", std::nullopt},           {"abc,5", std::nullopt},         {"-1,-3", std::nullopt},
-        {"", std::nullopt},                       {"99999999999,1", std::nullopt},
+    const struct {
+        const char* table;
+        std::optional<std::pair<int, int>> size;
+    } rows[] = {
+        {"176,220\n1,1\n", std::pair{176, 220}},
+        {" 3 , 1 ", std::pair{3, 1}},
+        {"1.5,2", std::pair{2, 2}},
+        {"0,5\n1,1\n", std::nullopt},
+        {"abc,5", std::nullopt},
+        {"-1,-3", std::nullopt},
+        {"", std::nullopt},
+        {"99999999999,1", std::nullopt},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.table);

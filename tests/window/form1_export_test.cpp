@@ -1,7 +1,7 @@
 // Saving a pane: the dialog, the bitmap's bytes, and what a failed save leaves.
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QCheckBox>
 #include <QLabel>
 
 #include <linux/capability.h>

@@ -1,8 +1,8 @@
 // Selecting a picture: the size caption, the panes' pixels, sizes and places,
 // and the options that redraw them.
 #include <QCheckBox>
-#include <QPushButton>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include <functional>
@@ -256,8 +256,8 @@ TEST(SelectingOddSizes, UnusableWidthsAndHeightsShowError) {
         const char* newHex;  // the product must match its pixel count
         const char* caption;
     } cases[] = {
-        {"0,5\r\n", "", "Error"},         {"abc,5\r\n", "", "Error"},         {",\r\n", "", "Error"},
-        {"1,0\r\n", "", "Error"},         {"-1,-3\r\n", "FFFFFF", "Error"}, {" 3 , 1 \r\n", "FFFFFF", "3x1"},
+        {"0,5\r\n", "", "Error"},       {"abc,5\r\n", "", "Error"},       {",\r\n", "", "Error"},
+        {"1,0\r\n", "", "Error"},       {"-1,-3\r\n", "FFFFFF", "Error"}, {" 3 , 1 \r\n", "FFFFFF", "3x1"},
         {"1.5,2\r\n", "FFFFFF", "2x2"},
     };
     for (const auto& c : cases) {

@@ -34,11 +34,16 @@ TEST_F(Startup, ControlsStandWhereTheyBelong) {
         QWidget* widget;
         QRect geometry;
     } controls[] = {
-        {"lst", form->lst, {6, 6, 61, 368}},        {"img(0)", form->img[0], {78, 27, 11, 11}},
-        {"pic(0)", form->pic[0], {78, 42, 19, 19}}, {"img(1)", form->img[1], {78, 72, 11, 11}},
-        {"pic(1)", form->pic[1], {78, 90, 19, 19}}, {"Frame1", form->Frame1, {78, 246, 109, 73}},
-        {"opt(0)", form->opt[0], {6, 18, 97, 13}},  {"opt(1)", form->opt[1], {6, 36, 97, 13}},
-        {"opt(2)", form->opt[2], {6, 54, 97, 13}},  {"chk", form->chk, {78, 324, 109, 13}},
+        {"lst", form->lst, {6, 6, 61, 368}},
+        {"img(0)", form->img[0], {78, 27, 11, 11}},
+        {"pic(0)", form->pic[0], {78, 42, 19, 19}},
+        {"img(1)", form->img[1], {78, 72, 11, 11}},
+        {"pic(1)", form->pic[1], {78, 90, 19, 19}},
+        {"Frame1", form->Frame1, {78, 246, 109, 73}},
+        {"opt(0)", form->opt[0], {6, 18, 97, 13}},
+        {"opt(1)", form->opt[1], {6, 36, 97, 13}},
+        {"opt(2)", form->opt[2], {6, 54, 97, 13}},
+        {"chk", form->chk, {78, 324, 109, 13}},
         {"cmdLoad", form->cmdLoad, {78, 348, 109, 25}},
     };
     for (const auto& control : controls) EXPECT_EQ(control.widget->geometry(), control.geometry) << control.name;
@@ -233,9 +238,10 @@ TEST_F(Opening, AFileTooLargeForMemoryIsReportedAndTheListStays) {
 }
 
 TEST_F(Opening, NamesShowInUtf8OrWindows1251) {
-    load("##### Picture Лого\r\n; Picture Data\r\n"
-         "##### Picture \xcb\xee\xe3\xee\xf2\xe8\xef\r\n; Picture Data\r\n"
-         "##### Picture caf\xc3\xa9\r\n; Picture Data\r\n");
+    load(
+        "##### Picture Лого\r\n; Picture Data\r\n"
+        "##### Picture \xcb\xee\xe3\xee\xf2\xe8\xef\r\n; Picture Data\r\n"
+        "##### Picture caf\xc3\xa9\r\n; Picture Data\r\n");
     ASSERT_EQ(form->lst->count(), 3);
     EXPECT_EQ(form->lst->text(0), "Лого");
     EXPECT_EQ(form->lst->text(1), "Логотип");
@@ -287,7 +293,8 @@ TEST_F(Tables, TablesThatGiveNothingOrAreNoTextFilesAreReported) {
         }
         ASSERT_EQ(messages->shown.size(), 1u) << c.what;
         EXPECT_EQ(messages->shown[0].first, QMessageBox::Warning) << c.what;
-        EXPECT_TRUE(messages->shown[0].second.contains(c.says)) << c.what << ": " << messages->shown[0].second.toStdString();
+        EXPECT_TRUE(messages->shown[0].second.contains(c.says))
+            << c.what << ": " << messages->shown[0].second.toStdString();
     }
 }
 

@@ -4,10 +4,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include "window/picture_list.h"
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include "window/picture_list.h"
 
 #include <gtest/gtest.h>
 
