@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
-TEST_PACKAGES=("${RUN_PACKAGES[@]}" libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
+TEST_PACKAGES=("${RUN_PACKAGES[@]}" libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
                xvfb xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file python3)
 
 need() {
@@ -25,35 +25,34 @@ need() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-configure_and_build() {  # build dir, then cmake options
-    local dir=$1
-    shift
-    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-    cmake --build "$dir"
+# Each configuration is a preset of CMakePresets.json: run, test, sanitize, bench, fuzz.
+configure_and_build() {
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1"
 }
 
 case "${1:-}" in
 run)
     need "${RUN_PACKAGES[@]}"
-    configure_and_build build -DHEXPANE_TESTS=OFF
+    configure_and_build run
     exec build/src/hexpane
     ;;
 test)
     need "${TEST_PACKAGES[@]}"
-    configure_and_build build -DHEXPANE_BENCH=ON
-    ctest --test-dir build --output-on-failure
-    # Every test again with AddressSanitizer and UndefinedBehaviorSanitizer.
-    configure_and_build build-sanitize -DHEXPANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
-    # (The package and plain-compiler tests check the normal build's files.)
-    ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" \
-        ctest --test-dir build-sanitize --output-on-failure -LE 'package|outside'
+    configure_and_build test
+    scripts/lint.sh build
+    ctest --preset test
+    # Every test again with AddressSanitizer and UndefinedBehaviorSanitizer
+    # (but those that check the normal build's files: the package, a plain compiler line).
+    configure_and_build sanitize
+    ctest --preset sanitize
     # Every parser fuzzed for a while; a crash fails the run and leaves its input in the log.
-    CC=clang CXX=clang++ configure_and_build build-fuzz -DHEXPANE_FUZZ=ON -DHEXPANE_TESTS=OFF
+    configure_and_build fuzz
     fuzz/run.sh "${HEXPANE_FUZZ_SECONDS:-30}" build-fuzz
     ;;
 bench)
     need "${TEST_PACKAGES[@]}"
-    configure_and_build build-bench -DHEXPANE_BENCH=ON -DHEXPANE_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+    configure_and_build bench
     build-bench/bench/patch_reader_bench
     build-bench/bench/render_bench
     QT_QPA_PLATFORM=offscreen build-bench/bench/window_bench

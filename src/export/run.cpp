@@ -51,7 +51,7 @@ void list(const Options& options, const Tables& tables, Report& report) {
         if (!pictures) continue;
         const std::vector<ListedPicture> listed = listPictures(*pictures, tables.sizes);
         if (options.json) {
-            for (const QJsonValue& entry : listingJson(path, listed)) json.append(entry);
+            for (const auto& entry : listingJson(path, listed)) json.append(entry);
         } else {
             if (options.patches.size() > 1) print(QDir::toNativeSeparators(path).toLocal8Bit() + ":\n");
             print(listingText(listed));

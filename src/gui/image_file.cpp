@@ -102,7 +102,7 @@ QString save(const QImage& image, const QString& path, const char* format, Exist
     if (exists && !S_ISREG(status.st_mode)) {
         return QStringLiteral("It is %1, not a regular file, so it was left as it is.").arg(fileKind(status.st_mode));
     }
-    const QString kept = QStringLiteral("It exists, so it was left as it is.");
+    QString kept = QStringLiteral("It exists, so it was left as it is.");
     if (exists && existing == Existing::Keep) return kept;
     if (exists && !QFileInfo(path).isWritable()) return QStringLiteral("It is read-only, so it was left as it was.");
 
@@ -114,7 +114,7 @@ QString save(const QImage& image, const QString& path, const char* format, Exist
 
     if (!exists) {
         bool appeared = false;
-        const QString reason = writeNew(path, encoded, &appeared);
+        QString reason = writeNew(path, encoded, &appeared);
         if (!appeared) return reason;
         if (existing == Existing::Keep) return kept;
     }

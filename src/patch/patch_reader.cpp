@@ -210,6 +210,7 @@ private:
 // Lines end at CR LF or a lone CR; a lone LF splits a line into pieces. Only the
 // unfinished piece is carried from one chunk to the next, so memory follows the
 // longest piece, not the file.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity): to be split with the reader's grammar
 std::vector<PictureRecord> PatchReader::read(std::istream& in) {
     Buffer buffer(kFirstChunk);
     std::size_t held = 0;   // bytes of the unfinished piece at the front of buffer
@@ -348,6 +349,7 @@ const char* PatchReader::afterLine(const char* line) const {
 // also stops at a 'P', which may belong to a marker: it returns null, and the piece
 // is read as any other. Returns as piece() does.
 template <bool markers>
+// NOLINTNEXTLINE(readability-function-cognitive-complexity): to be split with the reader's grammar
 const char* PatchReader::dataLine(const char* p, const char* end, bool last) {
     const char* const begin = p;
     for (p = nextField<markers, true>(p); *p != ':'; p = nextField<markers, true>(p + 1)) {

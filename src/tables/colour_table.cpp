@@ -49,7 +49,7 @@ unsigned foldedCode(std::string_view code) {
 }  // namespace
 
 std::size_t ColourTable::keyOf(std::string_view code) {
-    return code.size() == 1 ? 256 * 256 + folded(code[0]) : folded(code[0]) * 256 + folded(code[1]);
+    return code.size() == 1 ? std::size_t{256} * 256 + folded(code[0]) : folded(code[0]) * 256 + folded(code[1]);
 }
 
 std::uint64_t ColourTable::find(std::size_t key) const {

@@ -62,7 +62,7 @@ void Form1::createControls() {
     cmdLoad = new QPushButton(QStringLiteral("Открыть"), this);
     cmdLoad->setGeometry(78, 348, 109, 25);
 
-    for (int i = 0; i < 2; ++i) {
+    for (std::size_t i = 0; i < 2; ++i) {
         pic[i] = new Pane(this);
         pic[i]->setGeometry(78, i == 0 ? 42 : 90, 19, 19);
         pic[i]->setFrame(true);
@@ -88,13 +88,13 @@ void Form1::createControls() {
     Frame1 = new QGroupBox(QStringLiteral("Прозрачный цвет"), this);
     Frame1->setGeometry(78, 246, 109, 73);
     const QString options[3] = {QStringLiteral("формы"), QStringLiteral("телефона"), QStringLiteral("стандартный")};
-    for (int i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < 3; ++i) {
         opt[i] = new QRadioButton(options[i], Frame1);
-        opt[i]->setGeometry(6, 18 + 18 * i, 97, 13);
+        opt[i]->setGeometry(6, 18 + 18 * int(i), 97, 13);
     }
     opt[0]->setChecked(true);
 
-    for (int i = 0; i < 2; ++i) {
+    for (std::size_t i = 0; i < 2; ++i) {
         img[i] = new SaveIcon(this);
         img[i]->setGeometry(78, i == 0 ? 27 : 72, 11, 11);
         lab[i]->hide();
@@ -109,10 +109,10 @@ void Form1::createControls() {
 
 void Form1::connectEvents() {
     connect(cmdLoad, &QPushButton::clicked, this, &Form1::cmdLoad_Click);
-    connect(lst, &PictureList::selectionChanged, this, &Form1::lst_Click);
+    connect(lst, &PictureList::pictureSelected, this, &Form1::lst_Click);
     connect(chk, &QCheckBox::clicked, this, &Form1::chk_Click);
-    for (int i = 0; i < 3; ++i) connect(opt[i], &QRadioButton::clicked, this, [this, i] { opt_Click(i); });
-    for (int i = 0; i < 2; ++i) connect(img[i], &SaveIcon::clicked, this, [this, i] { img_Click(i); });
+    for (std::size_t i = 0; i < 3; ++i) connect(opt[i], &QRadioButton::clicked, this, [this, i] { opt_Click(int(i)); });
+    for (std::size_t i = 0; i < 2; ++i) connect(img[i], &SaveIcon::clicked, this, [this, i] { img_Click(int(i)); });
 }
 
 void Form1::Form_Load() {
@@ -173,7 +173,7 @@ std::vector<SizeRecord> Form1::FindSizes() const {
 
 void Form1::lst_Click() {
     const bool framed = chk->isChecked();
-    for (int i = 0; i < 2; ++i) {
+    for (std::size_t i = 0; i < 2; ++i) {
         pic[i]->setFrame(framed);
         pic[i]->hide();
         lab[i]->hide();
@@ -197,12 +197,12 @@ void Form1::lst_Click() {
     const TransparentColour option = opt[0]->isChecked()   ? TransparentColour::Form
                                      : opt[1]->isChecked() ? TransparentColour::Phone
                                                            : TransparentColour::Standard;
-    const std::string* data[2] = {&pictures[std::size_t(s)].oldHex, &pictures[std::size_t(s)].newHex};
+    const std::string* hex[2] = {&pictures[std::size_t(s)].oldHex, &pictures[std::size_t(s)].newHex};
     bool drawn = true;
     try {
-        for (int i = 0; i < 2 && drawn; ++i) {
+        for (std::size_t i = 0; i < 2 && drawn; ++i) {
             pic[i]->resize(std::min(W, QWIDGETSIZE_MAX - 2 * b) + 2 * b, std::min(H, QWIDGETSIZE_MAX - 2 * b) + 2 * b);
-            QImage image = paneImage(renderPane(*data[i], W, H, colours, option), W, H, pic[i]->palette());
+            QImage image = paneImage(renderPane(*hex[i], W, H, colours, option), W, H, pic[i]->palette());
             drawn = !image.isNull();  // too large for the toolkit's images, or for the memory left
             pic[i]->setImage(std::move(image));
         }
@@ -223,7 +223,7 @@ void Form1::lst_Click() {
     img[1]->move(img[1]->x(), lab[1]->y() + 1);
     pic[1]->move(pic[1]->x(), pic[0]->y() - lab[0]->y() + lab[1]->y());
 
-    for (int i = 0; i < 2; ++i) {
+    for (std::size_t i = 0; i < 2; ++i) {
         pic[i]->show();
         lab[i]->show();
         img[i]->show();

@@ -17,7 +17,7 @@ PictureList::PictureList(const std::vector<PictureRecord>& pictures, QWidget* pa
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);  // no row is measured but the first
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &PictureList::selectionChanged);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &PictureList::pictureSelected);
 }
 
 int PictureList::count() const { return names_->rowCount(); }

@@ -41,7 +41,7 @@ public:
     void selectRow(int row);
 
 signals:
-    void selectionChanged();  // by the user's hand or by selectRow
+    void pictureSelected();  // by the user's hand or by selectRow
 
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index, const QEvent* event) const override;
