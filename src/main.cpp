@@ -1,8 +1,20 @@
 #include <QApplication>
+#include <QSettings>
+
+#include <csignal>
 
 #include "window/form1.h"
 
 int main(int argc, char** argv) {
+    // A save past a file-size limit must fail and be reported, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    // Qt's file dialog keeps its history, last folder and view in a settings file
+    // under the user's config folder. hexpane keeps no settings, so settings are
+    // pointed below /dev/null, where no file can ever be made.
+    for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+    }
+
     QApplication app(argc, argv);
     hexpane::Form1 form;
     form.show();

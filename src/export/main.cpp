@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -34,6 +35,8 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool d
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A write past a file-size limit must fail and be reported, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     using hexpane::CommandLine;
     // Parsed before the application object exists, which is chosen by what is asked.
     QStringList arguments;

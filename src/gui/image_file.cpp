@@ -8,7 +8,6 @@
 #include <QSaveFile>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 
 #include <fcntl.h>
@@ -134,10 +133,6 @@ QString save(const QImage& image, const QString& path, const char* format, Exist
 }  // namespace
 
 QString saveImage(const QImage& image, const QString& path, const char* format, Existing existing) {
-    // A write past a file-size limit must fail and be reported, not end the program.
-    static const bool fileSizeSignalIgnored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
-    (void)fileSizeSignalIgnored;
-
     const QString reason = save(image, path, format, existing);
     if (reason.isEmpty()) return {};
     return QStringLiteral("Cannot save %1:\n%2").arg(QDir::toNativeSeparators(path), reason);

@@ -1,26 +1,8 @@
 #include "window/toolkit.h"
 
 #include <QFileDialog>
-#include <QSettings>
 
 namespace hexpane {
-
-namespace {
-
-// Qt's file dialog keeps its history, last folder and view in a settings file
-// under the user's config folder. hexpane keeps no settings, so settings are
-// pointed below /dev/null, where no file can ever be made.
-void keepNoSettings() {
-    static const bool once = [] {
-        for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
-            QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
-        }
-        return true;
-    }();
-    (void)once;
-}
-
-}  // namespace
 
 QStringList nameFilters(const QString& filter) {
     const QStringList parts = filter.split(u'|');
@@ -36,7 +18,6 @@ bool QtCommonDialog::ShowOpen() { return show(false); }
 bool QtCommonDialog::ShowSave() { return show(true); }
 
 bool QtCommonDialog::show(bool save) {
-    keepNoSettings();
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -183,7 +183,7 @@ private:
 TEST_F(Saving, AFailedWriteIsReportedAndLeavesTheOldFile) {
     writeFile(target, "precious");
     {
-        const FileSizeLimit limit(40);  // and no SIGXFSZ handling of the test's own
+        const FileSizeLimit limit(40);  // the test program ignores SIGXFSZ, as the window does
         save(1, target);
     }
     ASSERT_EQ(messages->shown.size(), 1u);
