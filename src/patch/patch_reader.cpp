@@ -185,6 +185,8 @@ constexpr std::size_t kSpareCapacity = 256;
 
 class PatchReader {
 public:
+    // With runs, where the new texts stand is noted in it.
+    explicit PatchReader(std::vector<std::vector<NewTextRun>>* runs = nullptr) : runs_(runs) {}
     std::vector<PictureRecord> read(std::istream& in);
 
 private:
@@ -198,8 +200,13 @@ private:
     void header(std::string_view text, std::size_t markerAt);
     void newRecord();
     void closeRecord();
+    void appendNew(const char* from, std::size_t size);
+    void locate(const char* from, std::size_t size);
 
     std::vector<PictureRecord> pictures_;
+    std::vector<std::vector<NewTextRun>>* runs_;
+    const char* base_ = nullptr;    // the start of the buffer
+    std::uint64_t baseOffset_ = 0;  // where in the stream base_ stands
     bool inData_ = false;
     Layout layout_;                // of the last data line read in full
     const char* nextP_ = nullptr;  // in this chunk, the first 'P' after the last run checked, or null
@@ -235,6 +242,7 @@ std::vector<PictureRecord> PatchReader::read(std::istream& in) {
 
         char* const end = buffer.data() + held + got;
         buffer.seal(end);
+        base_ = buffer.data();
         nextP_ = nullptr;
         const char* start = buffer.data();
         if (afterCr && *start == '\n') ++start;
@@ -259,12 +267,14 @@ std::vector<PictureRecord> PatchReader::read(std::istream& in) {
         }
 
         held = static_cast<std::size_t>(end - start);
+        baseOffset_ += static_cast<std::uint64_t>(start - buffer.data());
         if (start != buffer.data()) std::memmove(buffer.data(), start, held);
     }
 
     if (held > 0) {
         char* const end = buffer.data() + held;
         buffer.seal(end);
+        base_ = buffer.data();
         piece(buffer.data(), end, true);
         endOfLine(buffer.data(), end);
     }
@@ -308,6 +318,7 @@ const char* PatchReader::sameLayoutRun(const char* begin, const char* end, bool&
     const char* line = begin;
     for (std::size_t left = lines;; line = afterLine(line)) {
         record.oldHex.append(line + at.colon + 2, at.firstSize());
+        if (runs_) locate(line + at.space + 1, at.secondSize());
         record.newHex.append(line + at.space + 1, at.secondSize());
         if (--left == 0) break;
     }
@@ -365,7 +376,7 @@ const char* PatchReader::dataLine(const char* p, const char* end, bool last) {
         if (markers && *p == 'P') return nullptr;
         if (isLineBreak(*p)) {
             if (p == end && !last) return end;
-            pictures_.back().newHex.append(first, static_cast<std::size_t>(p - first));
+            appendNew(first, static_cast<std::size_t>(p - first));
             return p;
         }
     }
@@ -381,10 +392,10 @@ const char* PatchReader::dataLine(const char* p, const char* end, bool last) {
     while (secondEnd != second && secondEnd[-1] == ' ') --secondEnd;
 
     if (secondEnd == second) {
-        pictures_.back().newHex.append(first, static_cast<std::size_t>(firstEnd - first));
+        appendNew(first, static_cast<std::size_t>(firstEnd - first));
     } else {
         pictures_.back().oldHex.append(first, static_cast<std::size_t>(firstEnd - first));
-        pictures_.back().newHex.append(second, static_cast<std::size_t>(secondEnd - second));
+        appendNew(second, static_cast<std::size_t>(secondEnd - second));
         if (first == colon + 2 && second == firstEnd + 1 && secondEnd == p) {
             layout_ = {static_cast<std::size_t>(colon - begin), static_cast<std::size_t>(firstEnd - begin),
                        static_cast<std::size_t>(p - begin)};
@@ -419,6 +430,7 @@ void PatchReader::newRecord() {
     inData_ = true;
     const std::size_t index = pictures_.size();
     PictureRecord& record = pictures_.emplace_back();
+    if (runs_) runs_->emplace_back();
     // A header that repeats the one before it names nothing: its records are numbered.
     if (!headerName_.empty() && headerName_ != previousHeaderName_) {
         record.name = headerName_;
@@ -437,9 +449,27 @@ void PatchReader::closeRecord() {
     }
 }
 
+void PatchReader::appendNew(const char* from, std::size_t size) {
+    if (runs_) locate(from, size);
+    pictures_.back().newHex.append(from, size);
+}
+
+// Notes that `size` bytes at `from` in the buffer are about to end the latest record's new text.
+void PatchReader::locate(const char* from, std::size_t size) {
+    if (size == 0) return;
+    runs_->back().push_back(
+        {baseOffset_ + static_cast<std::uint64_t>(from - base_), pictures_.back().newHex.size(), size});
+}
+
 }  // namespace
 
 std::vector<PictureRecord> readPatch(std::istream& in) { return PatchReader().read(in); }
+
+LocatedPatch readPatchLocated(std::istream& in) {
+    LocatedPatch patch;
+    patch.pictures = PatchReader(&patch.newTextRuns).read(in);
+    return patch;
+}
 
 std::int32_t pixelCount(const PictureRecord& picture) { return pixelCount(picture.newHex.size()); }
 

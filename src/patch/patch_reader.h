@@ -20,6 +20,24 @@ struct PictureRecord {
 // position, in lines of any length; memory follows the file's size.
 std::vector<PictureRecord> readPatch(std::istream& in);
 
+// Where a picture's new text stands in the stream it was read from. Each data
+// line adds one run of consecutive bytes of the stream to the new text: the
+// `length` characters of newHex from `textOffset` on are the stream's bytes
+// from `streamOffset` on (counted from where reading began).
+struct NewTextRun {
+    std::uint64_t streamOffset;
+    std::size_t textOffset, length;
+};
+
+struct LocatedPatch {
+    std::vector<PictureRecord> pictures;
+    std::vector<std::vector<NewTextRun>> newTextRuns;  // [i]: the runs of pictures[i].newHex, in order
+};
+
+// readPatch, telling also where each picture's new characters stand, for
+// tools that change them in place.
+LocatedPatch readPatchLocated(std::istream& in);
+
 // Two characters per pixel of the new hex text; a lone last character is not
 // counted. A count beyond 32 bits is -1, which no usable size matches.
 std::int32_t pixelCount(const PictureRecord& picture);

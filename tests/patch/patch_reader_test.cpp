@@ -21,6 +21,34 @@ Records read(const std::string& file) {
     return records;
 }
 
+// The law of readPatchLocated: it reads what readPatch reads, and each picture's
+// runs cover its new text in order, each run a stretch of the file as it stands.
+testing::AssertionResult locatesEveryNewCharacter(const std::string& file) {
+    std::istringstream in(file), again(file);
+    const hexpane::LocatedPatch located = hexpane::readPatchLocated(in);
+    const std::vector<hexpane::PictureRecord> pictures = hexpane::readPatch(again);
+    if (located.pictures.size() != pictures.size() || located.newTextRuns.size() != pictures.size())
+        return testing::AssertionFailure() << "picture counts differ";
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        const hexpane::PictureRecord& picture = located.pictures[i];
+        if (picture.name != pictures[i].name || picture.oldHex != pictures[i].oldHex ||
+            picture.newHex != pictures[i].newHex)
+            return testing::AssertionFailure() << "picture " << i << " reads otherwise";
+        std::size_t covered = 0;
+        for (const hexpane::NewTextRun& run : located.newTextRuns[i]) {
+            if (run.textOffset != covered || run.length == 0 || run.streamOffset + run.length > file.size() ||
+                file.compare(run.streamOffset, run.length, picture.newHex, covered, run.length) != 0)
+                return testing::AssertionFailure()
+                       << "picture " << i << ": a run at text offset " << run.textOffset << " is not where it says";
+            covered += run.length;
+        }
+        if (covered != picture.newHex.size())
+            return testing::AssertionFailure() << "picture " << i << ": the runs cover " << covered << " of "
+                                               << picture.newHex.size() << " characters";
+    }
+    return testing::AssertionSuccess();
+}
+
 struct Case {
     const char* name;
     std::string file;
@@ -32,6 +60,8 @@ void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 class ReadPatch : public testing::TestWithParam<Case> {};
 
 TEST_P(ReadPatch, GivesRecords) { EXPECT_EQ(read(GetParam().file), GetParam().expected); }
+
+TEST_P(ReadPatch, LocatesEveryNewCharacter) { EXPECT_TRUE(locatesEveryNewCharacter(GetParam().file)); }
 
 std::string caseName(const testing::TestParamInfo<Case>& info) { return info.param.name; }
 
@@ -136,6 +166,7 @@ TEST(LongLines, FoundAtAnyPosition) {
                                  "1: " + std::string(40'000, 'C') + "   DD" + end;
         const Records expected{{"Far", "AA" + std::string(40'000, 'C'), std::string(70'000, 'B') + "DD"}};
         EXPECT_EQ(read(file), expected) << "line end of " << end.size() << " byte(s)";
+        EXPECT_TRUE(locatesEveryNewCharacter(file));
     }
 }
 
@@ -147,7 +178,25 @@ TEST(LongLines, ChunkBoundaries) {
         const std::string file =
             ";" + std::string(pad, 'x') + "\r\n" + D + "\r\n0: AA BB\r\n1: CC DD\r\n\r\n2: EE FF\r\n";
         EXPECT_EQ(read(file), expected) << "padding " << pad;
+        EXPECT_TRUE(locatesEveryNewCharacter(file)) << "padding " << pad;
     }
+}
+
+// Runs of alike data lines, read in bulk, cross the read chunks at every phase of
+// a line; the layout changes now and then, and so do the line ends.
+TEST(LongLines, RunsAcrossChunksAreLocated) {
+    std::mt19937 random(11);
+    std::string file;
+    for (int picture = 0; file.size() < 3'000'000; ++picture) {
+        file += H + "p" + std::to_string(picture) + "\r\n" + D + "\r\n";
+        const std::size_t width = 2 + random() % 40;
+        const std::string end = random() % 4 == 0 ? "\n" : "\r\n";
+        for (int line = 0, lines = int(random() % 3000); line < lines; ++line) {
+            file += std::to_string(line) + ": " + std::string(width, 'A') + " " + std::string(width, 'b') + end;
+        }
+        file += "\r\n";
+    }
+    EXPECT_TRUE(locatesEveryNewCharacter(file));
 }
 
 // Random bytes with markers and line ends mixed in: the read ends, and what it
@@ -167,6 +216,7 @@ TEST(BinaryJunk, KeepsFormatInvariants) {
         }
     }
     const Records records = read(file);
+    EXPECT_TRUE(locatesEveryNewCharacter(file));
     EXPECT_LE(records.size(), markers);
     EXPECT_GT(records.size(), 0u);
     for (const auto& record : records) {
