@@ -25,23 +25,15 @@ bool keeps(char32_t c) {
     }
 }
 
-// Enough of the name for kSafeNameBytes of output, so the cost is bounded
-// whatever the patch holds; not cut inside a UTF-8 sequence, which would make
-// a UTF-8 name decode as Windows-1251.
-std::string_view start(std::string_view bytes) {
-    constexpr std::size_t kBytes = 4 * std::size_t(kSafeNameBytes) + 4;
-    if (bytes.size() <= kBytes) return bytes;
-    std::size_t end = kBytes;
-    while (end > kBytes - 3 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80) --end;
-    return bytes.substr(0, end);
-}
-
 }  // namespace
 
 QString safeName(std::string_view bytes) {
     QString safe;
     qsizetype utf8Bytes = 0;
-    for (char32_t c : nameText(start(bytes)).toUcs4()) {
+    // Enough of the name for kSafeNameBytes of output, so the cost is bounded
+    // whatever the patch holds.
+    constexpr std::size_t kBytes = 4 * std::size_t(kSafeNameBytes) + 4;
+    for (char32_t c : nameText(bytes, kBytes).toUcs4()) {
         if (!keeps(c) || (safe.isEmpty() && (c == u'.' || c == u'-'))) c = u'_';
         const qsizetype size = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
         if (utf8Bytes + size > kSafeNameBytes) break;

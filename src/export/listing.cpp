@@ -3,29 +3,24 @@
 #include <QJsonObject>
 #include <QJsonValue>
 
-#include "export/drawing.h"
 #include "export/file_names.h"
+#include "gui/drawing.h"
 #include "gui/name_text.h"
 
 namespace hexpane {
 
 namespace {
 
-QString sizeText(const std::optional<PictureSize>& size) {
-    return size ? QStringLiteral("%1x%2").arg(size->width).arg(size->height) : QStringLiteral("Error");
-}
-
 QString stateText(bool same) { return same ? QStringLiteral("same") : QStringLiteral("changed"); }
 
 }  // namespace
 
-std::vector<ListedPicture> listPictures(const std::vector<PictureRecord>& pictures,
-                                        const std::vector<SizeRecord>& sizes) {
+std::vector<ListedPicture> listPictures(const std::vector<PictureRecord>& pictures, const Tables& tables) {
     std::vector<ListedPicture> listed;
     listed.reserve(pictures.size());
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         const PictureRecord& picture = pictures[i];
-        listed.push_back({i, displayName(picture.name), picture.newHex.size() / 2, sizeOf(picture, sizes),
+        listed.push_back({i, displayName(picture.name), picture.newHex.size() / 2, pictureSize(picture, tables),
                           picture.oldHex == picture.newHex});
     }
     return listed;

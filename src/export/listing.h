@@ -11,8 +11,8 @@
 #include <optional>
 #include <vector>
 
+#include "gui/drawing.h"
 #include "patch/patch_reader.h"
-#include "tables/size_table.h"
 
 namespace hexpane {
 
@@ -24,8 +24,7 @@ struct ListedPicture {
     bool same;  // old bytes equal to new bytes
 };
 
-std::vector<ListedPicture> listPictures(const std::vector<PictureRecord>& pictures,
-                                        const std::vector<SizeRecord>& sizes);
+std::vector<ListedPicture> listPictures(const std::vector<PictureRecord>& pictures, const Tables& tables);
 
 // One line each: "NNN<TAB>name<TAB>pixels<TAB>WxH|Error<TAB>same|changed".
 QByteArray listingText(const std::vector<ListedPicture>& listed);

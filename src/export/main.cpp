@@ -7,8 +7,9 @@
 #include <memory>
 
 #include "export/options.h"
-#include "export/report.h"
 #include "export/run.h"
+#include "gui/path_bytes.h"
+#include "gui/report.h"
 
 namespace {
 
@@ -40,11 +41,12 @@ int main(int argc, char** argv) {
     using hexpane::CommandLine;
     // Parsed before the application object exists, which is chosen by what is asked.
     QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    for (int i = 0; i < argc; ++i) arguments << hexpane::pathFromBytes(argv[i]);
     CommandLine line;
     const CommandLine::Request request = line.parse(arguments);
     const auto app =
         makeApplication(argc, argv, request == CommandLine::Request::Run && !line.options().sheet.isEmpty());
+    QCoreApplication::setApplicationName(QStringLiteral("hexpane-export"));
     switch (request) {
     case CommandLine::Request::Help:
         std::fputs(line.helpText().toLocal8Bit().constData(), stdout);

@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QString>
 
-#include "export/report.h"
+#include "gui/report.h"
 
 namespace hexpane {
 

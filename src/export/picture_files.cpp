@@ -11,9 +11,10 @@
 #include <thread>
 #include <utility>
 
-#include "export/drawing.h"
 #include "export/file_names.h"
 #include "export/output_file.h"
+#include "gui/name_text.h"
+#include "gui/path_bytes.h"
 
 namespace hexpane {
 
@@ -25,11 +26,10 @@ unsigned writerCount() { return std::max(2u, std::thread::hardware_concurrency()
 
 bool makeFolder(const QString& folder, Report& report) {
     std::error_code error;
-    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+    std::filesystem::create_directories(pathBytes(folder).toStdString(), error);
     if (!error) return true;
-    report.problem(ExitStatus::Incomplete,
-                   QStringLiteral("Cannot create the folder %1: %2")
-                       .arg(QDir::toNativeSeparators(folder), QString::fromStdString(error.message())));
+    report.problem(ExitStatus::Incomplete, QStringLiteral("Cannot create the folder %1: %2")
+                                               .arg(shownPath(folder), QString::fromStdString(error.message())));
     return false;
 }
 
@@ -38,10 +38,9 @@ void writePane(std::string_view hex, PictureSize size, const QString& path, cons
     if (!mayWrite(path, options.force, report)) return;
     const QImage image = drawPane(hex, size, tables.colours, options.transparent);
     if (image.isNull()) {
-        report.problem(
-            ExitStatus::Incomplete,
-            QStringLiteral("Cannot save %1: there is not enough memory to draw a %2x%3 picture.")
-                .arg(QDir::toNativeSeparators(path), QString::number(size.width), QString::number(size.height)));
+        report.problem(ExitStatus::Incomplete,
+                       QStringLiteral("Cannot save %1: there is not enough memory to draw a %2x%3 picture.")
+                           .arg(shownPath(path), QString::number(size.width), QString::number(size.height)));
         return;
     }
     writeImageFile(image, path, options.format, options.force, report);
@@ -49,7 +48,7 @@ void writePane(std::string_view hex, PictureSize size, const QString& path, cons
 
 void writePicture(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QDir& dir,
                   const Tables& tables, const Options& options, Report& report) {
-    const std::optional<PictureSize> size = sizeOf(picture, tables.sizes);
+    const std::optional<PictureSize> size = pictureSize(picture, tables);
     if (!size) {
         report.problem(ExitStatus::Incomplete, noSizeText(patchPath, index, picture));
         return;
@@ -62,8 +61,14 @@ void writePicture(const QString& patchPath, std::size_t index, const PictureReco
 
 }  // namespace
 
+QString noSizeText(const QString& patchPath, std::size_t index, const PictureRecord& picture) {
+    return QStringLiteral("%1: picture %2 (%3) has no known size for %4 pixels, so it was left out.")
+        .arg(shownPath(patchPath), indexText(index), displayName(picture.name),
+             QString::number(picture.newHex.size() / 2));
+}
+
 QString patchFolder(const QString& output, const QString& patchPath) {
-    return QDir(output).filePath(safeName(QFile::encodeName(QFileInfo(patchPath).completeBaseName()).toStdString()));
+    return QDir(output).filePath(safeName(pathBytes(QFileInfo(patchPath).completeBaseName()).toStdString()));
 }
 
 void writePictureFiles(const QString& patchPath, const std::vector<PictureRecord>& pictures, const QString& folder,

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "export/options.h"
-#include "export/report.h"
-#include "export/tables.h"
+#include "gui/drawing.h"
+#include "gui/report.h"
 #include "patch/patch_reader.h"
 
 namespace hexpane {
@@ -16,6 +16,9 @@ namespace hexpane {
 // The folder a patch's pictures go to: the output folder, then the patch's
 // file name without its extension, made safe as picture names are.
 QString patchFolder(const QString& output, const QString& patchPath);
+
+// The line that tells a picture was left out for want of a size.
+QString noSizeText(const QString& patchPath, std::size_t index, const PictureRecord& picture);
 
 // Writes into folder, creating it. A picture without a size is skipped, and a
 // file that exists is kept unless options.force; each is told to report.

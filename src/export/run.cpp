@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <optional>
 
-#include "export/drawing.h"
 #include "export/listing.h"
 #include "export/output_file.h"
 #include "export/picture_files.h"
 #include "export/sheet.h"
-#include "export/tables.h"
+#include "gui/drawing.h"
+#include "gui/path_bytes.h"
 #include "gui/regular_file.h"
 
 namespace hexpane {
@@ -26,11 +26,10 @@ std::optional<std::vector<PictureRecord>> readPatchFile(const QString& path, Rep
     QString error;
     std::vector<PictureRecord> pictures = readFile(path, readPatch, &error);
     if (!error.isEmpty()) {
-        report.problem(ExitStatus::Failed,
-                       QStringLiteral("Cannot read %1:\n%2").arg(QDir::toNativeSeparators(path), error));
+        report.problem(ExitStatus::Failed, QStringLiteral("Cannot read %1:\n%2").arg(shownPath(path), error));
         return std::nullopt;
     }
-    if (pictures.empty()) report.note(QStringLiteral("%1 holds no picture.").arg(QDir::toNativeSeparators(path)));
+    if (pictures.empty()) report.note(QStringLiteral("%1 holds no picture.").arg(shownPath(path)));
     return pictures;
 }
 
@@ -49,11 +48,11 @@ void list(const Options& options, const Tables& tables, Report& report) {
     for (const QString& path : options.patches) {
         const auto pictures = readPatchFile(path, report);
         if (!pictures) continue;
-        const std::vector<ListedPicture> listed = listPictures(*pictures, tables.sizes);
+        const std::vector<ListedPicture> listed = listPictures(*pictures, tables);
         if (options.json) {
             for (const auto& entry : listingJson(path, listed)) json.append(entry);
         } else {
-            if (options.patches.size() > 1) print(QDir::toNativeSeparators(path).toLocal8Bit() + ":\n");
+            if (options.patches.size() > 1) print(shownPath(path).toUtf8() + ":\n");
             print(listingText(listed));
         }
     }
@@ -66,13 +65,13 @@ void sheet(const Options& options, const Tables& tables, Report& report) {
     const auto pictures = readPatchFile(path, report);
     if (!pictures || !mayWrite(options.sheet, options.force, report)) return;
     for (std::size_t i = 0; i < pictures->size(); ++i) {
-        if (!sizeOf((*pictures)[i], tables.sizes))
+        if (!pictureSize((*pictures)[i], tables))
             report.problem(ExitStatus::Incomplete, noSizeText(path, i, (*pictures)[i]));
     }
     const QImage image = drawSheet(*pictures, tables, options.transparent, options.zoom);
     if (image.isNull()) {
-        report.problem(ExitStatus::Incomplete, QStringLiteral("Cannot save %1: the sheet is too large to draw.")
-                                                   .arg(QDir::toNativeSeparators(options.sheet)));
+        report.problem(ExitStatus::Incomplete,
+                       QStringLiteral("Cannot save %1: the sheet is too large to draw.").arg(shownPath(options.sheet)));
         return;
     }
     writeImageFile(image, options.sheet, options.sheetFormat, options.force, report);
@@ -84,10 +83,9 @@ bool foldersDiffer(const Options& options, Report& report) {
     for (const QString& path : options.patches) {
         const QString folder = patchFolder(options.output, path);
         if (folders.contains(folder)) {
-            report.problem(ExitStatus::Failed,
-                           QStringLiteral("%1 would write into %2, as another patch of that name "
-                                          "does; give each its own folder with -o.")
-                               .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder)));
+            report.problem(ExitStatus::Failed, QStringLiteral("%1 would write into %2, as another patch of that name "
+                                                              "does; give each its own folder with -o.")
+                                                   .arg(shownPath(path), shownPath(folder)));
             return false;
         }
         folders.insert(folder);

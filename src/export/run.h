@@ -3,7 +3,7 @@
 #pragma once
 
 #include "export/options.h"
-#include "export/report.h"
+#include "gui/report.h"
 
 namespace hexpane {
 

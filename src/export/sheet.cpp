@@ -8,7 +8,6 @@
 #include <cmath>
 #include <optional>
 
-#include "export/drawing.h"
 #include "export/file_names.h"
 #include "gui/name_text.h"
 
@@ -41,11 +40,10 @@ std::vector<Cell> makeCells(const std::vector<PictureRecord>& pictures, const Ta
     cells.reserve(pictures.size());
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         Cell cell;
-        cell.size = sizeOf(pictures[i], tables.sizes);
+        cell.size = pictureSize(pictures[i], tables);
         const QString name = metrics.elidedText(displayName(pictures[i].name), Qt::ElideRight, kNameWidth);
-        const QString size = cell.size
-                                 ? QStringLiteral("%1x%2").arg(cell.size->width).arg(cell.size->height)
-                                 : QStringLiteral("Error: no size for %1 pixels").arg(pictures[i].newHex.size() / 2);
+        QString size = sizeText(cell.size);
+        if (!cell.size) size += QStringLiteral(": no size for %1 pixels").arg(pictures[i].newHex.size() / 2);
         cell.label = QStringLiteral("%1 %2 %3").arg(indexText(i), name, size);
         cell.width = metrics.horizontalAdvance(cell.label);
         cell.height = metrics.height();

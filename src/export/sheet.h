@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "export/tables.h"
+#include "gui/drawing.h"
 #include "patch/patch_reader.h"
 #include "picture/render.h"
 

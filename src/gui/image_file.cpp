@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "gui/path_bytes.h"
 #include "gui/regular_file.h"
 
 namespace hexpane {
@@ -72,7 +73,7 @@ int takeName(const QByteArray& temporary, const QByteArray& name) {
 // reach the disk, no earlier file is lost. *appeared tells that a file of that
 // name came to be meanwhile, and nothing was written.
 QString writeNew(const QString& path, const QByteArray& bytes, bool* appeared) {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = pathBytes(path);
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
@@ -97,7 +98,7 @@ QString save(const QImage& image, const QString& path, const char* format, Exist
     if (image.isNull()) return QStringLiteral("There is no picture to save.");
 
     struct stat status {};
-    const bool exists = ::stat(QFile::encodeName(path).constData(), &status) == 0;
+    const bool exists = ::stat(pathBytes(path).constData(), &status) == 0;
     if (exists && !S_ISREG(status.st_mode)) {
         return QStringLiteral("It is %1, not a regular file, so it was left as it is.").arg(fileKind(status.st_mode));
     }
@@ -135,7 +136,7 @@ QString save(const QImage& image, const QString& path, const char* format, Exist
 QString saveImage(const QImage& image, const QString& path, const char* format, Existing existing) {
     const QString reason = save(image, path, format, existing);
     if (reason.isEmpty()) return {};
-    return QStringLiteral("Cannot save %1:\n%2").arg(QDir::toNativeSeparators(path), reason);
+    return QStringLiteral("Cannot save %1:\n%2").arg(shownPath(path), reason);
 }
 
 }  // namespace hexpane

@@ -3,27 +3,22 @@
 #include <QByteArrayView>
 #include <QStringDecoder>
 
-#include <algorithm>
-
 namespace hexpane {
 
 namespace {
 
-// Decodes bytes as UTF-8 if they are, else as Windows-1251. A stateful decoder
-// holds back a sequence cut off at the end instead of calling it an error, so
-// the first bytes of a long name decode as the whole name would.
-QString decode(std::string_view bytes, bool cut) {
-    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QStringDecoder utf8(QStringConverter::Utf8,
-                        cut ? QStringConverter::Flag::Default : QStringConverter::Flag::Stateless);
-    QString text = utf8(view);
-    if (!utf8.hasError()) return text;
+QByteArrayView view(std::string_view bytes) { return {bytes.data(), static_cast<qsizetype>(bytes.size())}; }
+
+bool isUtf8(std::string_view bytes) { return view(bytes).isValidUtf8(); }
+
+QString decode(std::string_view bytes, bool utf8) {
+    if (utf8) return QString::fromUtf8(view(bytes));
     QStringDecoder cp1251("windows-1251", QStringConverter::Flag::Stateless);
-    return cp1251.isValid() ? QString(cp1251(view)) : QString::fromLatin1(view);
+    return cp1251.isValid() ? QString(cp1251(view(bytes))) : QString::fromLatin1(view(bytes));
 }
 
-// Every character that shows nothing or steers the text is shown by its code,
-// in letters any font has.
+bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
 void appendVisible(QString& out, char32_t c) {
     switch (QChar::category(c)) {
     case QChar::Other_Control:
@@ -39,23 +34,10 @@ void appendVisible(QString& out, char32_t c) {
     }
 }
 
-}  // namespace
-
-QString nameText(std::string_view bytes) { return decode(bytes, false); }
-
-QString displayName(std::string_view bytes) {
-    // Four bytes at most per character, whichever code page it is in.
-    constexpr std::size_t kBytes = 4 * std::size_t(kShownLength) + 4;
-    const bool cut = bytes.size() > kBytes;
-    const QString text = decode(bytes.substr(0, kBytes), cut);
-
-    QString shown;
-    bool more = cut;
+// Calls `each` with every character of text, surrogate pairs joined, until it returns false.
+template <typename Each>
+void forEachCharacter(QStringView text, Each each) {
     for (qsizetype i = 0; i < text.size();) {
-        if (shown.size() >= kShownLength) {
-            more = true;
-            break;
-        }
         char32_t c = text[i].unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
@@ -63,8 +45,47 @@ QString displayName(std::string_view bytes) {
         } else {
             ++i;
         }
-        appendVisible(shown, c);
+        if (!each(c)) return;
     }
+}
+
+}  // namespace
+
+QString nameText(std::string_view bytes) { return decode(bytes, isUtf8(bytes)); }
+
+QString nameText(std::string_view bytes, std::size_t limit) {
+    const bool utf8 = isUtf8(bytes);
+    if (bytes.size() > limit) {
+        std::size_t end = limit;
+        while (utf8 && end > 0 && isContinuation(bytes[end])) --end;
+        bytes = bytes.substr(0, end);
+    }
+    return decode(bytes, utf8);
+}
+
+QString visibleText(QStringView text) {
+    QString shown;
+    shown.reserve(text.size());
+    forEachCharacter(text, [&](char32_t c) {
+        appendVisible(shown, c);
+        return true;
+    });
+    return shown;
+}
+
+QString displayName(std::string_view bytes) {
+    // Four bytes at most per character, whichever code page it is in.
+    constexpr std::size_t kBytes = 4 * std::size_t(kShownLength) + 4;
+    QString shown;
+    bool more = bytes.size() > kBytes;
+    forEachCharacter(nameText(bytes, kBytes), [&](char32_t c) {
+        if (shown.size() >= kShownLength) {
+            more = true;
+            return false;
+        }
+        appendVisible(shown, c);
+        return true;
+    });
     if (more) shown += QChar(0x2026);
     return shown;
 }

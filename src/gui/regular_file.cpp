@@ -1,4 +1,5 @@
 #include "gui/regular_file.h"
+#include "gui/path_bytes.h"
 
 #include <QFile>
 
@@ -26,7 +27,7 @@ QString fileKind(unsigned mode) {
 }
 
 RegularFile::RegularFile(const QString& path) {
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    fd_ = ::open(pathBytes(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd_ < 0) {
         error_ = qt_error_string(errno);
         return;

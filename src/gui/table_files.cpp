@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gui/name_text.h"
+#include "gui/path_bytes.h"
 #include "gui/regular_file.h"
 
 namespace hexpane {
@@ -13,7 +14,7 @@ namespace {
 
 template <typename Read>
 auto loadTable(const QString& path, Read read, QStringList& problems) {
-    const QString shown = QDir::toNativeSeparators(path);
+    const QString shown = shownPath(path);
     std::vector<std::string> found;
     QString error;
     auto table = readFile(

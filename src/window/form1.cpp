@@ -16,10 +16,8 @@
 #include <optional>
 
 #include "gui/image_file.h"
+#include "gui/path_bytes.h"
 #include "gui/regular_file.h"
-#include "gui/system_colours.h"
-#include "gui/table_files.h"
-#include "picture/render.h"
 #include "window/pane.h"
 #include "window/picture_list.h"
 #include "window/save_icon.h"
@@ -118,8 +116,7 @@ void Form1::connectEvents() {
 void Form1::Form_Load() {
     const QDir dir(programDir_);
     QStringList problems;
-    colours = loadColourTable(dir.filePath(QStringLiteral("map.txt")), problems);
-    sizes = loadSizeTable(dir.filePath(QStringLiteral("size.txt")), problems);
+    tables = loadTables(dir.filePath(QStringLiteral("map.txt")), dir.filePath(QStringLiteral("size.txt")), problems);
     Label1->setText(QString());
     Label1->adjustSize();
     if (!problems.isEmpty()) {
@@ -161,15 +158,12 @@ void Form1::cmdLoad_Click() {
             error = QStringLiteral("There is not enough memory to list its pictures.");
         }
     }
-    messages_->show(QMessageBox::Critical,
-                    QStringLiteral("Cannot read %1:\n%2").arg(QDir::toNativeSeparators(cd->FileName), error));
+    messages_->show(QMessageBox::Critical, QStringLiteral("Cannot read %1:\n%2").arg(shownPath(cd->FileName), error));
 }
 
 int Form1::selectedIndex() const { return lst->selectedRow(); }
 
-std::vector<SizeRecord> Form1::FindSizes() const {
-    return findSizes(sizes, pixelCount(pictures[std::size_t(selectedIndex())]));
-}
+std::vector<SizeRecord> Form1::FindSizes() const { return sizesOf(pictures[std::size_t(selectedIndex())], tables); }
 
 void Form1::lst_Click() {
     const bool framed = chk->isChecked();
@@ -184,14 +178,10 @@ void Form1::lst_Click() {
     if (s < 0) return;
 
     const std::optional<PictureSize> size = drawingSize(FindSizes());
-    if (!size) {
-        Label1->setText(QStringLiteral("Error"));
-        Label1->adjustSize();
-        return;
-    }
-    const int W = size->width, H = size->height;
-    Label1->setText(QStringLiteral("%1x%2").arg(W).arg(H));
+    Label1->setText(sizeText(size));
     Label1->adjustSize();
+    if (!size) return;
+    const int W = size->width, H = size->height;
 
     const int b = framed ? 1 : 0;
     const TransparentColour option = opt[0]->isChecked()   ? TransparentColour::Form
@@ -202,7 +192,7 @@ void Form1::lst_Click() {
     try {
         for (std::size_t i = 0; i < 2 && drawn; ++i) {
             pic[i]->resize(std::min(W, QWIDGETSIZE_MAX - 2 * b) + 2 * b, std::min(H, QWIDGETSIZE_MAX - 2 * b) + 2 * b);
-            QImage image = paneImage(renderPane(*hex[i], W, H, colours, option), W, H, pic[i]->palette());
+            QImage image = drawPane(*hex[i], *size, colours, option, pic[i]->palette());
             drawn = !image.isNull();  // too large for the toolkit's images, or for the memory left
             pic[i]->setImage(std::move(image));
         }

@@ -8,9 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "gui/drawing.h"
 #include "patch/patch_reader.h"
-#include "tables/colour_table.h"
-#include "tables/size_table.h"
 #include "window/toolkit.h"
 
 class QCheckBox;
@@ -46,9 +45,10 @@ public:
     std::array<SaveIcon*, 2> img;
     std::unique_ptr<CommonDialog> cd;
 
-    // State: pictures[i] is item i of lst.
-    ColourTable colours;
-    std::vector<SizeRecord> sizes;
+    // State: the tables, read once at start-up, and pictures[i], item i of lst.
+    Tables tables;
+    const ColourTable& colours = tables.colours;
+    const std::vector<SizeRecord>& sizes = tables.sizes;
     std::vector<PictureRecord> pictures;
 
     void Form_Load();

@@ -1,3 +1,5 @@
+#include <QStringDecoder>
+
 #include <gtest/gtest.h>
 
 #include "gui/name_text.h"
@@ -20,6 +22,22 @@ TEST(NameText, DecodesUtf8ElseWindows1251) {
         {"caf\xc3", "cafГ"},  // a cut-off UTF-8 sequence is no UTF-8
     };
     for (const auto& c : cases) EXPECT_EQ(nameText(c.bytes), QString::fromUtf8(c.shown)) << c.bytes;
+}
+
+// A name is decoded one way, chosen from all of its bytes: a UTF-8 name with
+// one stray byte anywhere, however far in, reads as Windows-1251 from its start.
+TEST(NameText, OneDecodingPerNameFromAllOfIt) {
+    std::string utf8;
+    for (int i = 0; i < 1500; ++i) utf8 += "\xd0\x9b";
+    QStringDecoder cp1251("windows-1251");
+    const QString start = cp1251(QByteArrayView(utf8).first(100));
+    for (const std::size_t at : {100u, 259u, 260u, 803u, 804u, 805u, 2999u}) {
+        std::string name = utf8;
+        name.insert(at, "\xff");
+        EXPECT_EQ(nameText(name, 100), start) << at;
+        EXPECT_TRUE(displayName(name).startsWith(start)) << at;
+    }
+    EXPECT_EQ(nameText(utf8, 101), QString(50, QChar(0x041B)));  // cut on a character boundary
 }
 
 TEST(NameText, KeepsEveryByteVisible) {

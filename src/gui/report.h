@@ -1,5 +1,5 @@
-// What the exporter tells the user on standard error, and the exit status the
-// run comes to: the worst thing that happened in it.
+// What a command-line program tells the user on standard error, and the exit
+// status the run comes to: the worst thing that happened in it.
 #pragma once
 
 #include <QString>
@@ -22,8 +22,9 @@ public:
     // other work, whose lines must still come out in order.
     static Report held();
 
-    // One line on standard error, "hexpane-export: " and the message with its
-    // line breaks made spaces; the status becomes at least `status`.
+    // One line on standard error, the program's name (the application name),
+    // ": " and the message with its line breaks made spaces; the status becomes
+    // at least `status`.
     void problem(ExitStatus status, const QString& message);
     void note(const QString& message) { problem(ExitStatus::Done, message); }
     // The held report's lines and status, as if they had been told here.

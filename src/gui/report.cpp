@@ -1,4 +1,6 @@
-#include "export/report.h"
+#include "gui/report.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cstdio>
@@ -19,7 +21,8 @@ void Report::problem(ExitStatus status, const QString& message) {
     }
     QString line = message;
     line.replace(u'\n', u' ');
-    std::fprintf(stderr, "hexpane-export: %s\n", line.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s: %s\n", QCoreApplication::applicationName().toLocal8Bit().constData(),
+                 line.toLocal8Bit().constData());
 }
 
 void Report::add(const Report& held) {
