@@ -433,9 +433,10 @@ int reserve(int fd, std::size_t size) {
 // Where the folder has no room for another file (no permission, no inode
 // left), an existing file is written over in place, once its content is
 // complete in memory and its size set aside, so that the write cannot stop
-// halfway; the new bytes go over the old from the start and the file is cut
-// to its new length last, as cutting it first would give back the room set
-// aside. Where the room cannot be set aside, the file is left as it was.
+// halfway. The new bytes go over the old from the start and the file is cut
+// to its new length last: cutting a file, even to its own length, gives back
+// the room set aside past its end (so on ext4 and tmpfs). Where the room
+// cannot be set aside, the file is left as it was.
 QString replaceInPlace(const Place& place, const Producer& write) {
     std::string content;
     if (QString failed = produceInto(-1, write, &content); !failed.isEmpty()) return failed;
@@ -445,10 +446,14 @@ QString replaceInPlace(const Place& place, const Producer& write) {
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0) return qt_error_string(errno);
     if (!S_ISREG(status.st_mode)) return refusal(place, Target{Kind::Other, status}, Existing::Replace);
     if (const int error = reserve(file.get(), content.size()); error != 0) {
+        // Room set aside in part goes back, and so does the time the file last changed.
+        (void)::ftruncate(file.get(), status.st_size);
+        const timespec times[2] = {status.st_atim, status.st_mtim};
+        (void)::futimens(file.get(), times);
         const QString reason = error == EOPNOTSUPP ? QStringLiteral("The file system cannot set room aside for it")
                                                    : qt_error_string(error);
         return QStringLiteral(
-                   "%1\nThe folder allows no new file, so it could only be written in place; "
+                   "%1\nNo new file could be made beside it, so it could only be written in place; "
                    "it was left as it was.")
             .arg(reason);
     }

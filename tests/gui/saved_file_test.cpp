@@ -9,6 +9,7 @@
 
 #include <array>
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstddef>
 #include <string>
@@ -63,13 +64,14 @@ QString saveBytes(const QString& path, const QByteArray& bytes, Existing existin
 
 // Pieces of every size around the sink's 64 KiB gathering: the file holds
 // their concatenation; a producer that gives up at the end leaves the file as
-// it was, with nothing beside it.
+// it was, with nothing beside it. A name as long as names may be leaves no
+// room to make a temporary name from it.
 TEST(SaveFile, WritesThePiecesInOrderOrLeavesTheOldFile) {
     QTemporaryDir dir;
     const std::vector<std::vector<std::size_t>> cases = {
         {}, {1, 2, 3}, {65535, 1, 65536, 7}, {300000}, std::vector<std::size_t>(500, 999)};
     for (std::size_t c = 0; c < cases.size(); ++c) {
-        const QString path = dir.filePath(QStringLiteral("file%1").arg(c));
+        const QString path = dir.filePath(QString(NAME_MAX - 1, u'n') + QString::number(c));  // the longest name
         QByteArray expected;
         const auto produce = [&](FileSink& sink) {
             for (const std::size_t size : cases[c]) {
