@@ -50,19 +50,24 @@ int writeAll(int fd, const char* data, std::size_t size) {
 
 // ---- The sink ----
 
+// What a producer made: the reason it is not complete, or, for a sink
+// without a file, the content.
+struct Produced {
+    QString error;
+    std::string content;
+};
+
 struct SinkAccess {
     // Runs the producer into a sink over fd, or into memory where fd is -1.
-    // Empty, or why the content is not complete.
-    static QString produce(int fd, const std::function<bool(FileSink&)>& write, std::string* memory) {
+    static Produced produce(int fd, const std::function<bool(FileSink&)>& write) {
         FileSink sink(fd);
         try {
             if (!write(sink)) sink.fail(QStringLiteral("Saving it was given up."));
             if (fd >= 0) sink.flush();
-            if (memory && sink.error_.isEmpty()) *memory = std::move(sink.buffer_);
         } catch (const std::bad_alloc&) {
             sink.fail(noMemory());
         }
-        return sink.error_;
+        return {std::move(sink.error_), std::move(sink.buffer_)};
     }
 };
 
@@ -122,10 +127,10 @@ private:
 class SignalsHeld {
 public:
     SignalsHeld() {
-        sigset_t ending;
-        sigemptyset(&ending);
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&ending, signal);
-        pthread_sigmask(SIG_BLOCK, &ending, &old_);
+        sigset_t set;
+        sigemptyset(&set);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signal);
+        pthread_sigmask(SIG_BLOCK, &set, &old_);
     }
     ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
     SignalsHeld(const SignalsHeld&) = delete;
@@ -196,18 +201,24 @@ void endAfterSaves(int signal) {
 
 // The target's folder, open, and the target's name in it.
 struct Place {
+    explicit Place(const QByteArray& path);
     Descriptor folder;
     QByteArray name;
+    int error = 0;  // why the folder could not be opened
 };
 
-int openPlace(const QByteArray& path, Place& place) {
+Place::Place(const QByteArray& path) {
     const qsizetype slash = path.lastIndexOf('/');
-    place.name = path.mid(slash + 1);
-    if (place.name.isEmpty()) return path.isEmpty() ? ENOENT : EISDIR;
-    if (place.name.size() > NAME_MAX) return ENAMETOOLONG;
-    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
-    place.folder.reset(::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    return place.folder.get() < 0 ? errno : 0;
+    name = path.mid(slash + 1);
+    if (name.isEmpty()) {
+        error = path.isEmpty() ? ENOENT : EISDIR;
+    } else if (name.size() > NAME_MAX) {
+        error = ENAMETOOLONG;
+    } else {
+        const QByteArray at = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+        folder.reset(::open(at.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (folder.get() < 0) error = errno;
+    }
 }
 
 enum class Kind { Missing, Link, Regular, Other };
@@ -215,17 +226,19 @@ enum class Kind { Missing, Link, Regular, Other };
 struct Target {
     Kind kind = Kind::Missing;
     struct stat status {};
+    int error = 0;  // why it could not be looked at
 };
 
 // What has the target's name, the name itself if a symbolic link.
-int lookAt(const Place& place, Target& target) {
-    target.kind = Kind::Missing;
+Target lookAt(const Place& place) {
+    Target target;
     if (::fstatat(place.folder.get(), place.name.constData(), &target.status, AT_SYMLINK_NOFOLLOW) != 0) {
-        return errno == ENOENT ? 0 : errno;
+        if (errno != ENOENT) target.error = errno;
+        return target;
     }
     const mode_t mode = target.status.st_mode;
     target.kind = S_ISLNK(mode) ? Kind::Link : S_ISREG(mode) ? Kind::Regular : Kind::Other;
-    return 0;
+    return target;
 }
 
 // Why what has the name must stay, or empty. A file that grants no one write
@@ -383,9 +396,7 @@ using Producer = std::function<bool(FileSink&)>;
 
 // The content is written in full before anything has the target's name, so
 // whatever stops the writing leaves nothing changed.
-QString produceInto(int fd, const Producer& write, std::string* memory = nullptr) {
-    return SinkAccess::produce(fd, write, memory);
-}
+QString produceInto(int fd, const Producer& write) { return SinkAccess::produce(fd, write).error; }
 
 // A replaced file keeps its permissions, and its owner and group where this
 // user may give them (any group of the user's; anything for root).
@@ -408,8 +419,8 @@ QString replaceExisting(PendingFile& file, const Place& place, const Target& tar
 QString saveNew(PendingFile& file, const Place& place, Existing existing) {
     const int error = file.linkAsNew(place);
     if (error != EEXIST) return error == 0 ? QString() : qt_error_string(error);
-    Target appeared;
-    if (const int failed = lookAt(place, appeared); failed != 0) return qt_error_string(failed);
+    const Target appeared = lookAt(place);
+    if (appeared.error != 0) return qt_error_string(appeared.error);
     if (appeared.kind == Kind::Missing) return qt_error_string(EEXIST);  // and gone again
     if (QString refused = refusal(place, appeared, existing); !refused.isEmpty()) return refused;
     return replaceExisting(file, place, appeared);
@@ -438,13 +449,13 @@ int reserve(int fd, std::size_t size) {
 // the room set aside past its end (so on ext4 and tmpfs). Where the room
 // cannot be set aside, the file is left as it was.
 QString replaceInPlace(const Place& place, const Producer& write) {
-    std::string content;
-    if (QString failed = produceInto(-1, write, &content); !failed.isEmpty()) return failed;
+    const auto [failed, content] = SinkAccess::produce(-1, write);
+    if (!failed.isEmpty()) return failed;
     const Descriptor file(::openat(place.folder.get(), place.name.constData(),
                                    O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat status {};
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0) return qt_error_string(errno);
-    if (!S_ISREG(status.st_mode)) return refusal(place, Target{Kind::Other, status}, Existing::Replace);
+    if (!S_ISREG(status.st_mode)) return refusal(place, Target{Kind::Other, status, 0}, Existing::Replace);
     if (const int error = reserve(file.get(), content.size()); error != 0) {
         // Room set aside in part goes back, and so does the time the file last changed.
         (void)::ftruncate(file.get(), status.st_size);
@@ -470,10 +481,10 @@ QString replaceInPlace(const Place& place, const Producer& write) {
 bool leavesNoRoom(int error) { return error == EACCES || error == EPERM || error == ENOSPC || error == EDQUOT; }
 
 QString save(const QString& path, Existing existing, const Producer& write) {
-    Place place;
-    if (const int error = openPlace(QFile::encodeName(path), place); error != 0) return qt_error_string(error);
-    Target target;
-    if (const int error = lookAt(place, target); error != 0) return qt_error_string(error);
+    const Place place(QFile::encodeName(path));
+    if (place.error != 0) return qt_error_string(place.error);
+    const Target target = lookAt(place);
+    if (target.error != 0) return qt_error_string(target.error);
     if (QString refused = refusal(place, target, existing); !refused.isEmpty()) return refused;
     PendingFile file;
     if (const int error = file.open(place); error != 0) {
