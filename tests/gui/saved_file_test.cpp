@@ -205,7 +205,8 @@ bool refuseUnnamedFiles() {
 }
 
 // A process that saves large images from two threads, new files and
-// replacements, until a signal ends it. It writes a byte to ready first.
+// replacements, until a signal ends it. It writes a byte to ready once its
+// first file is saved.
 [[noreturn]] void saveUntilEnded(const QString& folder, bool named, int ready) {
     if (named && !refuseUnnamedFiles()) _exit(2);
     finishSavesOnSignals();
@@ -215,7 +216,7 @@ bool refuseUnnamedFiles() {
         for (int i = 0;; ++i) saveImage(image, QStringLiteral("%1/%2-%3.bmp").arg(folder).arg(thread).arg(i % 3));
     };
     std::jthread other(saving, 1);
-    if (write(ready, "r", 1) != 1) _exit(3);
+    if (!saveImage(image, folder + "/0-0.bmp").isEmpty() || write(ready, "r", 1) != 1) _exit(3);
     saving(0);
     _exit(0);
 }
