@@ -14,6 +14,8 @@
 
 namespace {
 
+using Kind = hexpane::TableProblemKind;
+
 std::string folded(std::string_view code) {
     std::string key;
     for (const char c : code) key.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
@@ -61,18 +63,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     fuzz::View view(text);
     std::istream in(&view);
-    std::vector<std::string> problems;
-    const hexpane::ColourTable table = hexpane::readColourTable(in, &problems);
+    std::vector<hexpane::TableProblem> problems;
+    const hexpane::ColourTable table = hexpane::readColourTable(in, problems);
 
     const auto lines = fuzz::tableLines(text);
     FUZZ_CHECK(table.size() <= lines.size());
 
     std::map<unsigned, hexpane::ColourValue> first;  // key of the code -> colour of its first line
+    std::map<unsigned, std::size_t> firstLine;       // key of the code -> its first line
+    std::vector<hexpane::TableProblem> expected;     // the repeated codes, then the rest
+    std::size_t number = 0;
     bool pixelCode = false;
     for (const std::string_view line : lines) {
+        ++number;
         const std::string_view code = line.substr(0, 2);
         const hexpane::ColourValue colour = component(line, 8) | component(line, 6) << 8 | component(line, 4) << 16;
         const auto entry = first.emplace(key(code), colour).first;
+        const auto [given, fresh] = firstLine.emplace(key(code), number);
+        if (!fresh) {
+            expected.push_back(
+                {.kind = Kind::RepeatedCode, .line = number, .firstLine = given->second, .code = std::string(code)});
+        }
         pixelCode = pixelCode || code.size() == 2;
 
         const auto found = table.lookup(code);
@@ -86,9 +97,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A repeated code is reported: the first five, then how many more.
     // Then a NUL byte anywhere, and a table without a two-character code, are reported once each.
-    const std::size_t repeats = lines.size() - first.size();
-    FUZZ_CHECK(problems.size() ==
-               (repeats <= 5 ? repeats : 6) + (text.find('\0') != std::string_view::npos) + !pixelCode);
+    if (expected.size() > 5) {
+        const std::size_t more = expected.size() - 5;
+        expected.resize(5);
+        expected.push_back({.kind = Kind::NotShown, .count = more, .hiddenKind = Kind::RepeatedCode});
+    }
+    if (text.find('\0') != std::string_view::npos) expected.push_back({.kind = Kind::NulBytes});
+    if (!pixelCode) expected.push_back({.kind = Kind::NoPixelColour});
+    FUZZ_CHECK(problems == expected);
 
     // Keys are the code alone, at most two characters.
     if (size >= 3) FUZZ_CHECK(!table.lookup(text.substr(0, 3)).has_value());
@@ -103,10 +119,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string_view prefix = text.substr(0, size * data[0] / 256);
         fuzz::View failing(prefix, true);
         std::istream failingIn(&failing);
-        std::vector<std::string> failed;
-        const hexpane::ColourTable partial = hexpane::readColourTable(failingIn, &failed);
+        std::vector<hexpane::TableProblem> failed;
+        const hexpane::ColourTable partial = hexpane::readColourTable(failingIn, failed);
         const auto complete = fuzz::tableLines(fuzz::completeLines(prefix));
-        FUZZ_CHECK(!failed.empty() && fuzz::tellsReadError(failed.back(), complete.size()));
+        FUZZ_CHECK(!failed.empty() &&
+                   (failed.back() == hexpane::TableProblem{.kind = Kind::ReadFailure, .line = complete.size()}));
         std::set<unsigned> codes;
         for (const std::string_view line : complete) {
             const std::string_view code = line.substr(0, 2);

@@ -16,6 +16,8 @@
 
 namespace {
 
+using Kind = hexpane::TableProblemKind;
+
 bool same(const hexpane::SizeRecord& a, const hexpane::SizeRecord& b) {
     return a.width == b.width && a.height == b.height && a.pixelCount == b.pixelCount;
 }
@@ -42,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     fuzz::View view(text);
     std::istream in(&view);
-    std::vector<std::string> problems;
-    const auto sizes = hexpane::readSizeTable(in, &problems);
+    std::vector<hexpane::TableProblem> problems;
+    const auto sizes = hexpane::readSizeTable(in, problems);
 
     const auto lines = fuzz::tableLines(text);
     FUZZ_CHECK(sizes.size() <= lines.size());
@@ -51,15 +53,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Field 0 stands before the first comma, field 1 between the first and the
     // second; a line whose product is no finite number is skipped.
     std::size_t next = 0;
+    std::size_t number = 0;
     bool usable = false;
+    std::vector<hexpane::TableProblem> expected;  // the skipped lines, then the rest
     for (const std::string_view line : lines) {
+        ++number;
         const std::size_t comma = line.find(',');
         const std::string_view width = line.substr(0, comma);
         const std::string_view height = comma == std::string_view::npos
                                             ? std::string_view()
                                             : line.substr(comma + 1).substr(0, line.substr(comma + 1).find(','));
         const double product = hexpane::readNumber(width) * hexpane::readNumber(height);
-        if (!std::isfinite(product)) continue;
+        if (!std::isfinite(product)) {
+            expected.push_back({.kind = Kind::ProductTooLarge, .line = number});
+            continue;
+        }
         FUZZ_CHECK(next < sizes.size());
         const hexpane::SizeRecord& record = sizes[next++];
         FUZZ_CHECK(record.width == width && record.height == height);
@@ -73,9 +81,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     FUZZ_CHECK(next == sizes.size());
-    const std::size_t skipped = lines.size() - sizes.size();
-    // Then a NUL byte anywhere, and a table without a usable size, are reported once each.
-    FUZZ_CHECK(problems.size() == (skipped <= 5 ? skipped : 6) + (text.find('\0') != std::string_view::npos) + !usable);
+    // A skipped line is reported: the first five, then how many more. Then a
+    // NUL byte anywhere, and a table without a usable size, are reported once each.
+    if (expected.size() > 5) {
+        const std::size_t more = expected.size() - 5;
+        expected.resize(5);
+        expected.push_back({.kind = Kind::NotShown, .count = more, .hiddenKind = Kind::ProductTooLarge});
+    }
+    if (text.find('\0') != std::string_view::npos) expected.push_back({.kind = Kind::NulBytes});
+    if (!usable) expected.push_back({.kind = Kind::NoUsableSize});
+    FUZZ_CHECK(problems == expected);
 
     // Every lookup reads all the records' counts, so a few counts are looked up:
     // none, an everyday one, the largest, one beyond 32 bits, and those of the
@@ -98,10 +113,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string_view prefix = text.substr(0, size * data[0] / 256);
         fuzz::View failing(prefix, true);
         std::istream failingIn(&failing);
-        std::vector<std::string> failed;
-        const auto partial = hexpane::readSizeTable(failingIn, &failed);
+        std::vector<hexpane::TableProblem> failed;
+        const auto partial = hexpane::readSizeTable(failingIn, failed);
         const auto complete = fuzz::tableLines(fuzz::completeLines(prefix));
-        FUZZ_CHECK(!failed.empty() && fuzz::tellsReadError(failed.back(), complete.size()));
+        FUZZ_CHECK(!failed.empty() &&
+                   (failed.back() == hexpane::TableProblem{.kind = Kind::ReadFailure, .line = complete.size()}));
         FUZZ_CHECK(partial.size() <= complete.size() && partial.size() <= sizes.size());
         for (std::size_t i = 0; i < partial.size(); ++i) FUZZ_CHECK(same(partial[i], sizes[i]));
         fuzz::View whole(fuzz::completeLines(prefix));

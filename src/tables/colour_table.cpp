@@ -1,6 +1,7 @@
 #include "tables/colour_table.h"
 
 #include <map>
+#include <utility>
 
 #include "tables/table_lines.h"
 
@@ -84,13 +85,15 @@ std::optional<ColourValue> ColourTable::lookup(std::string_view code) const {
 
 std::size_t ColourTable::size() const { return size_; }
 
+namespace {
+
 // A line is the code in characters 1-2, a separator, then blue, green and red
 // as two hexadecimal digits each. Nothing is checked: a short line gives 0 for
 // the components it lacks, and an empty line is the empty code. A repeated code
 // keeps its first colour and is reported.
-ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems) {
+ColourTable readColours(std::istream& in, std::vector<TableProblem>* problems) {
     ColourTable table;
-    TableProblems found(problems, "repeated code");
+    TableProblems found(problems, TableProblemKind::RepeatedCode);
     std::map<unsigned, std::size_t> firstLine;  // folded code -> line, for the reports
     std::string line;
     std::size_t number = 0;
@@ -105,17 +108,25 @@ ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems
         if (table.add(code, red | green << 8 | blue << 16)) {
             if (code.size() == 2) ++pixelCodes;
             if (found.wanted()) firstLine.emplace(foldedCode(code), number);
-        } else if (found.showsNext()) {
-            found.add("line " + std::to_string(number) + ": the code \"" + std::string(code) +
-                      "\" was already given on line " + std::to_string(firstLine[foldedCode(code)]) +
-                      "; the first one is kept");
-        } else {
-            found.add({});  // a broken table repeats codes on nearly every line: past the first few, only counted
+        } else if (found.wanted()) {
+            found.add({.kind = TableProblemKind::RepeatedCode,
+                       .line = number,
+                       .firstLine = firstLine[foldedCode(code)],
+                       .code = std::string(code)});
         }
     }
-    found.finish(in, number,
-                 pixelCodes > 0 ? nullptr : "it gives no colour to any pixel code, so every pixel is drawn black");
+    found.finish(in, number, pixelCodes > 0 ? std::nullopt : std::optional(TableProblemKind::NoPixelColour));
     return table;
+}
+
+}  // namespace
+
+ColourTable readColourTable(std::istream& in, std::vector<TableProblem>& problems) {
+    return readColours(in, &problems);
+}
+
+ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems) {
+    return readDescribed([&](std::vector<TableProblem>* found) { return readColours(in, found); }, problems);
 }
 
 }  // namespace hexpane

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tables/table_problem.h"
+
 namespace hexpane {
 
 using ColourValue = std::uint32_t;  // 0x00BBGGRR, or a system colour (top bit set)
@@ -40,6 +42,9 @@ private:
     std::size_t size_ = 0;
 };
 
+// Problems are appended to `problems`, as data.
+ColourTable readColourTable(std::istream& in, std::vector<TableProblem>& problems);
+// The same, with each problem described in a line of text.
 ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems = nullptr);
 
 }  // namespace hexpane

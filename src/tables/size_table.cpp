@@ -27,14 +27,12 @@ std::string pixelCountText(double product) {
     return std::string(text.data(), result.ptr);
 }
 
-}  // namespace
-
 // Fields 0 and 1 are the texts before the first comma and between the first
 // and the second; whatever follows the second comma is dropped. A line whose
 // product is not a finite number describes no picture and is skipped.
-std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>* problems) {
+std::vector<SizeRecord> readSizes(std::istream& in, std::vector<TableProblem>* problems) {
     std::vector<SizeRecord> sizes;
-    TableProblems found(problems, "skipped line");
+    TableProblems found(problems, TableProblemKind::ProductTooLarge);
     std::string line;
     std::size_t number = 0;
     bool usable = false;
@@ -51,18 +49,24 @@ std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>
         }
         const double product = readNumber(width) * readNumber(height);
         if (!std::isfinite(product)) {
-            found.add("line " + std::to_string(number) +
-                      ": the width times the height is too large a number; the line is skipped");
+            found.add({.kind = TableProblemKind::ProductTooLarge, .line = number});
             continue;
         }
         sizes.push_back({std::string(width), std::string(height), pixelCountText(product)});
         usable = usable || drawingSize(std::span(&sizes.back(), 1));
     }
-    found.finish(in, number,
-                 usable ? nullptr
-                        : "it gives no usable size (a whole width and height of at least 1), "
-                          "so every picture shows Error");
+    found.finish(in, number, usable ? std::nullopt : std::optional(TableProblemKind::NoUsableSize));
     return sizes;
+}
+
+}  // namespace
+
+std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<TableProblem>& problems) {
+    return readSizes(in, &problems);
+}
+
+std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>* problems) {
+    return readDescribed([&](std::vector<TableProblem>* found) { return readSizes(in, found); }, problems);
 }
 
 // A count below 0 stands for one beyond 32 bits: it fits no picture size.

@@ -9,13 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "tables/table_problem.h"
+
 namespace hexpane {
 
 struct SizeRecord {
     std::string width, height, pixelCount;  // fields 0, 1, 2
 };
 
+// Problems are appended to `problems`, as data.
+std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<TableProblem>& problems);
+// The same, with each problem described in a line of text.
 std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>* problems = nullptr);
+
 std::vector<SizeRecord> findSizes(const std::vector<SizeRecord>& sizes, std::int32_t pixelCount);
 
 struct PictureSize {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 
 #include "table_problems.h"
@@ -12,7 +13,14 @@
 namespace hexpane {
 namespace {
 
-ColourTable read(const std::string& text, std::vector<std::string>* problems = nullptr) {
+using Kind = TableProblemKind;
+
+ColourTable read(const std::string& text) {
+    std::istringstream in(text);
+    return readColourTable(in);
+}
+
+ColourTable read(const std::string& text, std::vector<TableProblem>& problems) {
     std::istringstream in(text);
     return readColourTable(in, problems);
 }
@@ -50,38 +58,39 @@ TEST(ReadColourTable, OneLineAddsOneColourUnderItsCode) {
 }
 
 TEST(ReadColourTable, RepeatedCodeKeepsTheFirstAndIsReported) {
-    std::vector<std::string> problems;
-    const ColourTable table = read("c0 0000FF\n00 000000\r\nC0 FFFFFF\r\r\n\n", &problems);
+    std::vector<TableProblem> problems;
+    const ColourTable table = read("c0 0000FF\n00 000000\r\nC0 FFFFFF\r\r\n\n", problems);
     EXPECT_EQ(table.size(), 3u);  // c0, 00 and the empty line's code
     EXPECT_EQ(table.lookup("C0"), 0x0000FFu);
-    ASSERT_EQ(problems.size(), 2u);
-    EXPECT_EQ(problems[0], "line 3: the code \"C0\" was already given on line 1; the first one is kept");
-    EXPECT_EQ(problems[1], "line 5: the code \"\" was already given on line 4; the first one is kept");
+    EXPECT_EQ(problems, (std::vector<TableProblem>{
+                            {.kind = Kind::RepeatedCode, .line = 3, .firstLine = 1, .code = "C0"},
+                            {.kind = Kind::RepeatedCode, .line = 5, .firstLine = 4, .code = ""},
+                        }));
 }
 
 TEST(ReadColourTable, ReportsAtMostFiveRepeatsThenACount) {
-    std::vector<std::string> problems;
-    const ColourTable table = read("00 000001\n00\n00\n00\n00\n00\n00\n00\n", &problems);
+    std::vector<TableProblem> problems;
+    const ColourTable table = read("00 000001\n00\n00\n00\n00\n00\n00\n00\n", problems);
     EXPECT_EQ(table.lookup("00"), 0x000001u);
     ASSERT_EQ(problems.size(), 6u);
-    EXPECT_EQ(problems[4].rfind("line 6:", 0), 0u);
-    EXPECT_EQ(problems[5], "and 2 more repeated codes");
+    EXPECT_EQ(problems[4].line, 6u);
+    EXPECT_EQ(problems[5], (TableProblem{.kind = Kind::NotShown, .count = 2, .hiddenKind = Kind::RepeatedCode}));
 }
 
 TEST(ReadColourTable, ATableThatGivesNothingOrIsNoTextIsReported) {
     using namespace std::string_literals;
     const struct {
         std::string text;
-        const char* problem;
+        std::optional<Kind> problem;
     } rows[] = {
-        {"", "gives no colour"},      {"\r\n", "gives no colour"},
-        {"7\r\n", "gives no colour"}, {"0\0000\0 \0F\0F\0F\0\r\0\n\0"s, "NUL bytes"},  // UTF-16
-        {"00 000000\r\n", nullptr},
+        {"", Kind::NoPixelColour},       {"\r\n", Kind::NoPixelColour},
+        {"7\r\n", Kind::NoPixelColour},  {"0\0000\0 \0F\0F\0F\0\r\0\n\0"s, Kind::NulBytes},  // UTF-16
+        {"00 000000\r\n", std::nullopt},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.text));
-        std::vector<std::string> problems;
-        read(row.text, &problems);
+        std::vector<TableProblem> problems;
+        read(row.text, problems);
         EXPECT_TRUE(reports(problems, row.problem));
     }
 }
@@ -97,8 +106,8 @@ TEST(ShippedColourTable, HoldsEvery3_3_2Colour) {
     }
     EXPECT_EQ(lines, 256u);
 
-    std::vector<std::string> problems;
-    const ColourTable table = read(bytes, &problems);
+    std::vector<TableProblem> problems;
+    const ColourTable table = read(bytes, problems);
     EXPECT_TRUE(problems.empty());
     EXPECT_EQ(table.size(), 256u);
     const struct {

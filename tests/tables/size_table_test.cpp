@@ -4,9 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <limits>
 #include <optional>
+#include <random>
 #include <set>
 #include <sstream>
+#include <tuple>
 #include <utility>
 
 #include "table_problems.h"
@@ -15,7 +19,14 @@
 namespace hexpane {
 namespace {
 
-std::vector<SizeRecord> read(const std::string& text, std::vector<std::string>* problems = nullptr) {
+using Kind = TableProblemKind;
+
+std::vector<SizeRecord> read(const std::string& text) {
+    std::istringstream in(text);
+    return readSizeTable(in);
+}
+
+std::vector<SizeRecord> read(const std::string& text, std::vector<TableProblem>& problems) {
     std::istringstream in(text);
     return readSizeTable(in, problems);
 }
@@ -100,12 +111,11 @@ TEST(ReadSizeTable, LinesEndAtCrLfLoneCrOrLoneLf) {
 }
 
 TEST(ReadSizeTable, SkipsAndReportsProductsBeyondRange) {
-    std::vector<std::string> problems;
-    const auto sizes = read("1,1\n1E200,1E200\n1E400,0\n2,2\n", &problems);
+    std::vector<TableProblem> problems;
+    const auto sizes = read("1,1\n1E200,1E200\n1E400,0\n2,2\n", problems);
     EXPECT_EQ(widths(sizes), (std::vector<std::string>{"1", "2"}));
-    ASSERT_EQ(problems.size(), 2u);
-    EXPECT_EQ(problems[0].rfind("line 2: ", 0), 0u) << problems[0];
-    EXPECT_EQ(problems[1].rfind("line 3: ", 0), 0u) << problems[1];
+    EXPECT_EQ(problems, (std::vector<TableProblem>{{.kind = Kind::ProductTooLarge, .line = 2},
+                                                   {.kind = Kind::ProductTooLarge, .line = 3}}));
 }
 
 TEST(ReadSizeTable, ReportsAReadFailureAndKeepsTheLinesBefore) {
@@ -115,26 +125,26 @@ TEST(ReadSizeTable, ReportsAReadFailureAndKeepsTheLinesBefore) {
         int_type underflow() override { throw std::ios_base::failure("disk gone"); }
     } buffer;
     std::istream in(&buffer);
-    std::vector<std::string> problems;
-    EXPECT_EQ(widths(readSizeTable(in, &problems)), (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(problems, std::vector<std::string>{"the file could not be read past line 2"});
+    std::vector<TableProblem> problems;
+    EXPECT_EQ(widths(readSizeTable(in, problems)), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(problems, (std::vector<TableProblem>{{.kind = Kind::ReadFailure, .line = 2}}));
 }
 
 TEST(ReadSizeTable, ATableThatGivesNothingOrIsNoTextIsReported) {
     using namespace std::string_literals;
     const struct {
         std::string text;
-        const char* problem;
+        std::optional<Kind> problem;
     } rows[] = {
-        {"", "no usable size"},
-        {"0,5\r\n-2,-3\r\nabc\r\n1.2,x\r\n", "no usable size"},
-        {"1\0,\0001\0\r\0\n\0"s, "NUL bytes"},  // UTF-16
-        {"0,5\r\n176,220\r\n", nullptr},
+        {"", Kind::NoUsableSize},
+        {"0,5\r\n-2,-3\r\nabc\r\n1.2,x\r\n", Kind::NoUsableSize},
+        {"1\0,\0001\0\r\0\n\0"s, Kind::NulBytes},  // UTF-16
+        {"0,5\r\n176,220\r\n", std::nullopt},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.text));
-        std::vector<std::string> problems;
-        read(row.text, &problems);
+        std::vector<TableProblem> problems;
+        read(row.text, problems);
         EXPECT_TRUE(reports(problems, row.problem));
     }
 }
