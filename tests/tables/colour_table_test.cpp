@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <sstream>
 
 #include "table_problems.h"
@@ -93,6 +94,44 @@ TEST(ReadColourTable, ATableThatGivesNothingOrIsNoTextIsReported) {
         read(row.text, problems);
         EXPECT_TRUE(reports(problems, row.problem));
     }
+}
+
+// A small alphabet, so that codes repeat and meet their other case: letters
+// and their neighbours on either side, digits, bytes that are letters in
+// 8-bit code pages (never folded), control bytes.
+constexpr std::string_view kCodeBytes = "aAzZ09@[`{\0\x1b\xC9\xE9";
+
+void addRandomCodes(ColourTable& table, std::mt19937& random) {
+    for (int n = 0; n < 40; ++n) {
+        std::string code(1 + random() % 2, ' ');
+        for (char& c : code) c = kCodeBytes[random() % kCodeBytes.size()];
+        table.add(code, static_cast<ColourValue>(random()));
+    }
+}
+
+void expectDrawnAsLookedUp(const ColourTable& table) {
+    const ColourTable::CodeColours& colours = table.codeColours();
+    for (unsigned pair = 0; pair < colours.size(); ++pair) {
+        const char code[2] = {static_cast<char>(pair >> 8), static_cast<char>(pair & 255)};
+        ASSERT_EQ(colours[pair], table.lookup(std::string_view(code, 2)).value_or(0)) << "code " << pair;
+    }
+}
+
+// The table a picture is drawn through gives every two-character code its
+// lookup colour, black when there is none: as made, after more codes are
+// added, and in a copy made before them.
+TEST(CodeColours, EveryTwoCharacterCodeIsDrawnAsLookedUp) {
+    std::mt19937 random(1);
+    for (int round = 0; round < 8; ++round) {
+        ColourTable table;
+        addRandomCodes(table, random);
+        expectDrawnAsLookedUp(table);
+        const ColourTable copy = table;
+        addRandomCodes(table, random);
+        expectDrawnAsLookedUp(table);
+        expectDrawnAsLookedUp(copy);
+    }
+    expectDrawnAsLookedUp(ColourTable());
 }
 
 TEST(ShippedColourTable, HoldsEvery3_3_2Colour) {
