@@ -1,6 +1,6 @@
-// readSizeTable and findSizes: every record is a line split at its commas, its
-// pixel count reads back as width times height, and a lookup returns exactly
-// the records of that count, in table order.
+// readSizeTable, findSizes and SizeIndex: every record is a line split at its
+// commas, its pixel count reads back as width times height, a lookup returns
+// exactly the records of that count, in table order, and the index the first.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -22,20 +22,24 @@ bool same(const hexpane::SizeRecord& a, const hexpane::SizeRecord& b) {
     return a.width == b.width && a.height == b.height && a.pixelCount == b.pixelCount;
 }
 
-// `counts` holds readNumber of each record's pixel count, read once for all lookups.
-void checkLookup(const std::vector<hexpane::SizeRecord>& sizes, const std::vector<double>& counts, std::int32_t count) {
+// `counts` holds readNumber of each record's pixel count, read once for all
+// lookups; the index gives the first record findSizes gives, as it stands in sizes.
+void checkLookup(const std::vector<hexpane::SizeRecord>& sizes, const std::vector<double>& counts,
+                 const hexpane::SizeIndex& index, std::int32_t count) {
     const auto found = hexpane::findSizes(sizes, count);
     if (count < 0) {  // a count beyond 32 bits fits nothing
-        FUZZ_CHECK(found.empty());
+        FUZZ_CHECK(found.empty() && index.first(count) == nullptr);
         return;
     }
     std::size_t next = 0;
     for (std::size_t i = 0; i < sizes.size(); ++i) {
         if (counts[i] != count) continue;
         FUZZ_CHECK(next < found.size() && same(found[next], sizes[i]));
+        if (next == 0) FUZZ_CHECK(index.first(count) == &sizes[i]);
         ++next;
     }
     FUZZ_CHECK(next == found.size());
+    if (found.empty()) FUZZ_CHECK(index.first(count) == nullptr);
 }
 
 }  // namespace
@@ -97,13 +101,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // first and the last record.
     std::vector<double> counts;
     for (const hexpane::SizeRecord& size : sizes) counts.push_back(hexpane::readNumber(size.pixelCount));
+    const hexpane::SizeIndex index(sizes);
     for (const std::int32_t count : {0, 38720, std::numeric_limits<std::int32_t>::max(), -1}) {
-        checkLookup(sizes, counts, count);
+        checkLookup(sizes, counts, index, count);
     }
     if (!sizes.empty()) {
         for (const hexpane::SizeRecord* size : {&sizes.front(), &sizes.back()}) {
             const auto count = hexpane::readWholeNumber(size->pixelCount);
-            if (count) checkLookup(sizes, counts, *count);
+            if (count) checkLookup(sizes, counts, index, *count);
         }
     }
 

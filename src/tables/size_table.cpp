@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string_view>
 
 #include "tables/number_reader.h"
@@ -53,10 +54,19 @@ std::vector<SizeRecord> readSizes(std::istream& in, std::vector<TableProblem>* p
             continue;
         }
         sizes.push_back({std::string(width), std::string(height), pixelCountText(product)});
-        usable = usable || drawingSize(std::span(&sizes.back(), 1));
+        usable = usable || drawingSize(sizes.back());
     }
     found.finish(in, number, usable ? std::nullopt : std::optional(TableProblemKind::NoUsableSize));
     return sizes;
+}
+
+// The count a pixel-count text stands for, when it is one a picture can have.
+std::optional<std::int32_t> pictureCount(const std::string& text) {
+    const double count = readNumber(text);
+    if (!(count >= 0 && count <= std::numeric_limits<std::int32_t>::max() && count == std::trunc(count))) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(count);
 }
 
 }  // namespace
@@ -79,12 +89,28 @@ std::vector<SizeRecord> findSizes(const std::vector<SizeRecord>& sizes, std::int
     return found;
 }
 
-std::optional<PictureSize> drawingSize(std::span<const SizeRecord> found) {
-    if (found.empty()) return std::nullopt;
-    const auto width = readWholeNumber(found.front().width);
-    const auto height = readWholeNumber(found.front().height);
+SizeIndex::SizeIndex(std::span<const SizeRecord> sizes) : sizes_(sizes) {
+    first_.reserve(sizes.size());
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        if (const auto count = pictureCount(sizes[i].pixelCount)) first_.emplace(*count, i);
+    }
+}
+
+const SizeRecord* SizeIndex::first(std::int32_t pixelCount) const {
+    const auto found = first_.find(pixelCount);
+    return found == first_.end() ? nullptr : &sizes_[found->second];
+}
+
+std::optional<PictureSize> drawingSize(const SizeRecord& first) {
+    const auto width = readWholeNumber(first.width);
+    const auto height = readWholeNumber(first.height);
     if (!width || !height || *width < 1 || *height < 1) return std::nullopt;
     return PictureSize{*width, *height};
+}
+
+std::optional<PictureSize> drawingSize(std::span<const SizeRecord> found) {
+    if (found.empty()) return std::nullopt;
+    return drawingSize(found.front());
 }
 
 }  // namespace hexpane

@@ -167,6 +167,44 @@ TEST(FindSizes, ReturnsEveryRecordOfTheCountInTableOrder) {
     EXPECT_TRUE(findSizes(read("1,-1\n"), -1).empty());
 }
 
+// Pixel-count texts as a size table may hold them: whole, fractions, signs,
+// exponents, hexadecimal, at and beyond the 32-bit edge, with stray text.
+constexpr const char* kCountTexts[] = {
+    "0",   "-0",  "12", "12.0", "12.5",       "-12",        "1.2e1",      "&HC",         "&hc",   " 1 2 ",
+    "12x", "x12", "",   "1e-1", "2147483647", "2147483648", "4294967308", "-2147483648", "1e300",
+};
+
+// The index gives the record findSizes gives first, or none, for generated
+// tables and for every count their texts read as, and around them.
+TEST(SizeIndex, FirstAnswersAsFindSizes) {
+    std::mt19937 random(3);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<SizeRecord> sizes(random() % 12);
+        std::set<std::int32_t> counts = {
+            0, 1, 12, -1, std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()};
+        for (SizeRecord& size : sizes) {
+            const char* count = kCountTexts[random() % std::size(kCountTexts)];
+            size = {std::to_string(random() % 4), std::to_string(random() % 4), count};
+            const double read = readNumber(count);
+            if (read >= std::numeric_limits<std::int32_t>::min() && read <= std::numeric_limits<std::int32_t>::max()) {
+                counts.insert(static_cast<std::int32_t>(read));
+            }
+        }
+        const SizeIndex index(sizes);
+        for (const std::int32_t count : counts) {
+            SCOPED_TRACE(testing::Message() << "round " << round << ", count " << count);
+            const auto found = findSizes(sizes, count);
+            const SizeRecord* first = index.first(count);
+            ASSERT_EQ(first != nullptr, !found.empty());
+            if (first) {
+                EXPECT_EQ(std::tie(first->width, first->height, first->pixelCount),
+                          std::tie(found[0].width, found[0].height, found[0].pixelCount));
+                EXPECT_TRUE(first >= sizes.data() && first < sizes.data() + sizes.size());
+            }
+        }
+    }
+}
+
 TEST(DrawingSize, TheFirstRecordWhenItsSidesAreWholeAndPositive) {
     const struct {
         const char* table;
