@@ -135,7 +135,7 @@ TEST(CodeColours, EveryTwoCharacterCodeIsDrawnAsLookedUp) {
 }
 
 TEST(ShippedColourTable, HoldsEvery3_3_2Colour) {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "../../data/map.txt";
+    const auto path = std::filesystem::path(HEXPANE_SOURCE_DIR) / "data/map.txt";
     std::ifstream in(path, std::ios::binary);
     ASSERT_TRUE(in) << path;
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};

@@ -230,7 +230,7 @@ TEST(DrawingSize, TheFirstRecordWhenItsSidesAreWholeAndPositive) {
 }
 
 TEST(ShippedSizeTable, KnownScreensWithNoSharedPixelCount) {
-    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "../../data/size.txt", std::ios::binary);
+    std::ifstream in(std::filesystem::path(HEXPANE_SOURCE_DIR) / "data/size.txt", std::ios::binary);
     ASSERT_TRUE(in);
     const auto sizes = readSizeTable(in);
     ASSERT_FALSE(sizes.empty());
