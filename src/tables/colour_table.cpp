@@ -113,6 +113,7 @@ std::unique_ptr<const ColourTable::CodeColours> ColourTable::makeCodeColours() c
 }
 
 ColourTable::CodeColoursCache& ColourTable::CodeColoursCache::operator=(const CodeColoursCache& other) {
+    if (this == &other) return *this;
     std::shared_ptr<const CodeColours> colours = other.shared();
     const std::lock_guard lock(mutex_);
     colours_ = std::move(colours);
