@@ -1,9 +1,5 @@
 #include "gui/table_files.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -70,53 +66,6 @@ TEST(TableProblemText, ShowsEveryByteOfACodeVisibly) {
                 EXPECT_TRUE(text.contains(QStringLiteral("<U+%1>").arg(byte, 4, 16, QChar(u'0')).toUpper()))
                     << text.toStdString();
             }
-        }
-    }
-}
-
-QStringList colourProblems(const QString& path) {
-    QStringList problems;
-    loadColourTable(path, problems);
-    return problems;
-}
-
-QStringList sizeProblems(const QString& path) {
-    QStringList problems;
-    loadSizeTable(path, problems);
-    return problems;
-}
-
-// Each problem of a table file is one line that names the file, and the file
-// that could not be opened is named with the reason.
-TEST(LoadTables, NameTheFileOnEveryLine) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString utf16 = dir.filePath(QStringLiteral("table.txt"));
-    QFile file(utf16);
-    const std::string bytes = "0\0000\0 \0F\0F\0F\0\r\0\n\0"s + "0\0000\0\r\0\n\0"s;  // map.txt saved as UTF-16
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
-                file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()));
-    file.close();
-    const QString missing = dir.filePath(QStringLiteral("missing.txt"));
-
-    const struct {
-        const char* what;
-        QStringList (*load)(const QString&);
-        QString path;
-        qsizetype lines;
-    } rows[] = {
-        {"colours, UTF-16", colourProblems, utf16, 3},  // two repeated codes, NUL bytes
-        {"sizes, UTF-16", sizeProblems, utf16, 2},      // NUL bytes, no usable size
-        {"colours, missing", colourProblems, missing, 1},
-        {"sizes, missing", sizeProblems, missing, 1},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        const QStringList problems = row.load(row.path);
-        EXPECT_EQ(problems.size(), row.lines) << problems.join(u'\n').toStdString();
-        for (const QString& problem : problems) {
-            EXPECT_TRUE(problem.startsWith(QDir::toNativeSeparators(row.path) + ": ")) << problem.toStdString();
-            EXPECT_TRUE(visible(problem)) << problem.toStdString();
         }
     }
 }
