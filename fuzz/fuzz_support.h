@@ -72,10 +72,4 @@ inline bool tellsReadError(std::string_view problem, std::size_t lines) {
     return problem.size() >= number.size() && problem.substr(problem.size() - number.size()) == number;
 }
 
-inline std::string_view trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 }  // namespace fuzz
