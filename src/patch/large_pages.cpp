@@ -14,6 +14,7 @@
 
 namespace hexpane::large_pages {
 
+#if HEXPANE_LARGE_PAGES
 namespace {
 
 constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
@@ -25,17 +26,16 @@ constexpr int kReadingTopPad = 64 << 20;
 // The allocator's own default (mallopt(3)).
 constexpr int kDefaultTopPad = 128 << 10;
 
-std::uintptr_t alignDown(std::uintptr_t at) { return at & ~(kLargePage - 1); }
-std::uintptr_t alignUp(std::uintptr_t at) { return alignDown(at + kLargePage - 1); }
+char* alignDown(char* at) { return at - (reinterpret_cast<std::uintptr_t>(at) & (kLargePage - 1)); }
+char* alignUp(char* at) { return alignDown(at + (kLargePage - 1)); }
 
-#if HEXPANE_LARGE_PAGES
 char* heapEnd() { return static_cast<char*>(sbrk(0)); }
 
 std::mutex heapMutex;
 int heapUsers = 0;  // live HeapGrowth objects that set the padding
-#endif
 
 }  // namespace
+#endif
 
 bool offered() {
 #if HEXPANE_LARGE_PAGES
@@ -53,10 +53,10 @@ bool offered() {
 
 void advise([[maybe_unused]] void* begin, [[maybe_unused]] std::size_t size) {
 #if HEXPANE_LARGE_PAGES
-    const std::uintptr_t first = alignUp(reinterpret_cast<std::uintptr_t>(begin));
-    const std::uintptr_t last = alignDown(reinterpret_cast<std::uintptr_t>(begin) + size);
+    char* const first = alignUp(static_cast<char*>(begin));
+    char* const last = alignDown(static_cast<char*>(begin) + size);
     // A refusal (a kernel without large pages) leaves the memory as it was.
-    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    if (last > first) madvise(first, static_cast<std::size_t>(last - first), MADV_HUGEPAGE);
 #endif
 }
 
@@ -68,7 +68,7 @@ HeapGrowth::HeapGrowth([[maybe_unused]] bool wanted) {
         const std::lock_guard lock(heapMutex);
         if (heapUsers++ == 0) mallopt(M_TOP_PAD, kReadingTopPad);
     }
-    advisedEnd_ = reinterpret_cast<char*>(alignUp(reinterpret_cast<std::uintptr_t>(heapEnd())));
+    advisedEnd_ = alignUp(heapEnd());
 #endif
 }
 
@@ -87,10 +87,10 @@ void HeapGrowth::notice() {
     char* const end = heapEnd();
     if (end < advisedEnd_) {
         // Trimmed meanwhile: what grows again comes without the advice.
-        advisedEnd_ = reinterpret_cast<char*>(alignUp(reinterpret_cast<std::uintptr_t>(end)));
+        advisedEnd_ = alignUp(end);
     } else if (end - advisedEnd_ >= static_cast<std::ptrdiff_t>(kLargePage)) {
         advise(advisedEnd_, static_cast<std::size_t>(end - advisedEnd_));
-        advisedEnd_ = reinterpret_cast<char*>(alignDown(reinterpret_cast<std::uintptr_t>(end)));
+        advisedEnd_ = alignDown(end);
     }
 #endif
 }

@@ -1,8 +1,11 @@
 #include "patch/patch_reader.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -71,14 +74,14 @@ constexpr auto kBreaks = scan::anyOf<'\r', '\n'>;
 constexpr auto kSpaces = scan::anyOf<' '>;
 constexpr auto kNonSpaces = scan::noneOf<' '>;
 
-// What ends the parts of a data line, and some more: colons, spaces and the bytes below.
-struct Separators {
+// What ends the parts of a data line, and some more: colons, spaces and the bytes
+// below; and a 'P', which may begin a marker.
+struct SeparatorsOrP {
     scan::Marks operator()(const char* at) const {
         const scan::Bytes bytes = scan::load(at);
-        return (bytes <= ' ') | (bytes == ':');
+        return (bytes <= ' ') | (bytes == ':') | (bytes == 'P');
     }
 };
-constexpr Separators kSeparators;
 
 enum class PieceEnd { CrLf, Cr, Lf, Stream };
 
@@ -133,13 +136,16 @@ struct Layout {
     }
 
     // A line whose parts are in place fits when these are all its bytes that are a
-    // colon, a space or below it: the colon, the spaces and the line end.
+    // colon, a space or below it, or a 'P': the colon, the spaces and the line end.
     std::size_t separators() const {
         return 1 + (oldBegin - colon - 1) + (newBegin - oldEnd) + (lineBreak - newEnd) + lineEndSize(end);
     }
 
 private:
-    static bool spaces(const char* begin, const char* end) { return scan::none(begin, end, kNonSpaces); }
+    // Gaps are mostly of one space.
+    static bool spaces(const char* begin, const char* end) {
+        return end - begin == 1 ? *begin == ' ' : scan::none(begin, end, kNonSpaces);
+    }
     static bool word(const char* begin, const char* end) {
         return scan::none(begin, end, scan::anyOf<' ', '\r', '\n'>);
     }
@@ -194,6 +200,7 @@ private:
     void piece(const char* begin, const char* end, PieceEnd how, bool lineStart);
     void header(const char* rest, const char* end);
     void newRecord();
+    void growPictures();
     void closeRecord();
     void dataLine(const char* begin, const char* end, PieceEnd how);
     void appendNew(const char* begin, const char* end);
@@ -210,17 +217,20 @@ private:
     Notes notes_;
     std::vector<PictureRecord> pictures_;
     bool inData_ = false;
-    bool lineStart_ = true;  // the piece at the front of the next text read starts a line
-    std::string headerName_;
-    std::string previousHeaderName_;
+    bool lineStart_ = true;       // the piece at the front of the next text read starts a line
+    std::string headerNames_[2];  // of the latest header and the one before it
+    unsigned latestHeader_ = 0;
     std::optional<Layout> layout_;  // of the last data line the rule read
 
     Window window_{};
     const char* nextMarkerWord_ = nullptr;  // in this window, from where the last run began
     // Of the unfinished piece carried to the next window: how many of its first
-    // bytes hold nothing notable, and how many hold no line break.
+    // bytes hold nothing notable, and how many hold no line break; and in this
+    // window, where those end.
     std::size_t carriedQuiet_ = 0;
     std::size_t carriedBreakFree_ = 0;
+    const char* quietUntil_ = nullptr;
+    const char* breakFreeUntil_ = nullptr;
 };
 
 template <class Notes>
@@ -239,14 +249,14 @@ const char* PatchReader<Notes>::consume(const Window& window) {
     window_ = window;
     nextMarkerWord_ = nullptr;
     heap_.notice();
-    const char* const quietUntil = window.begin + std::exchange(carriedQuiet_, 0);
-    const char* const breakFreeUntil = window.begin + std::exchange(carriedBreakFree_, 0);
+    quietUntil_ = window.begin + std::exchange(carriedQuiet_, 0);
+    breakFreeUntil_ = window.begin + std::exchange(carriedBreakFree_, 0);
     for (const char* p = window.begin;;) {
         if (inData_ && layout_) p = sameLayoutRun(p);
-        const char* const notable = nextNotable(p, std::max(p, quietUntil));
+        const char* const notable = nextNotable(p, std::max(p, quietUntil_));
         if (notable == window.end) return carryQuiet(p);
         const char* const begin = pieceStart(notable, p);
-        const char* const end = scan::find(std::max(notable, breakFreeUntil), window.end, kBreaks);
+        const char* const end = scan::find(std::max(notable, breakFreeUntil_), window.end, kBreaks);
         const std::optional<PieceEnd> how = pieceEnd(end);
         if (!how) return carryNotable(begin, notable, startsLine(begin, p));
         piece(begin, end, *how, startsLine(begin, p));
@@ -294,7 +304,9 @@ bool PatchReader<Notes>::notableInBlock(const char* at, const char* p) const {
 // it, or p, the start of the first piece not yet read.
 template <class Notes>
 const char* PatchReader<Notes>::pieceStart(const char* at, const char* p) const {
-    return scan::afterLast(p, at, kBreaks);
+    const char* const floor = std::max(p, std::min(at, breakFreeUntil_));
+    const char* const begin = scan::afterLast(floor, at, kBreaks);
+    return begin == floor ? p : begin;
 }
 
 template <class Notes>
@@ -322,12 +334,13 @@ template <class Notes>
 const char* PatchReader<Notes>::carryQuiet(const char* p) {
     const char* const end = window_.end;
     if (window_.last) return end;
-    if (!inData_) return std::max(p, end - std::min<std::size_t>(kMarkerTail, end - window_.begin));
+    const auto size = static_cast<std::size_t>(end - p);
+    if (!inData_) return end - std::min(kMarkerTail, size);
     // A CR at the very end may still be the first half of a CR LF.
-    const char* const begin = pieceStart(end[-1] == '\r' && end - 1 >= p ? end - 1 : end, p);
+    const char* const begin = pieceStart(size > 0 && end[-1] == '\r' ? end - 1 : end, p);
+    const auto carried = static_cast<std::size_t>(end - begin);
     lineStart_ = startsLine(begin, p);
-    carriedQuiet_ = carriedBreakFree_ =
-        static_cast<std::size_t>(end - begin) - std::min<std::size_t>(kMarkerTail, end - begin);
+    carriedQuiet_ = carriedBreakFree_ = carried - std::min(kMarkerTail, carried);
     return begin;
 }
 
@@ -365,9 +378,9 @@ void PatchReader<Notes>::piece(const char* begin, const char* end, PieceEnd how,
 // The header's name is the first word of the text after its marker, trimmed.
 template <class Notes>
 void PatchReader<Notes>::header(const char* rest, const char* end) {
-    std::swap(previousHeaderName_, headerName_);
+    latestHeader_ ^= 1;  // the latest header's name becomes the one before it
     const char* const word = scan::find(rest, end, kNonSpaces);
-    headerName_.assign(word, scan::find(word, end, kSpaces));
+    headerNames_[latestHeader_].assign(word, scan::find(word, end, kSpaces));
 }
 
 template <class Notes>
@@ -375,14 +388,29 @@ void PatchReader<Notes>::newRecord() {
     closeRecord();
     inData_ = true;
     const std::size_t index = pictures_.size();
+    if (index == pictures_.capacity()) growPictures();
     PictureRecord& record = pictures_.emplace_back();
     notes_.newPicture();
     // A header that repeats the one before it names nothing: its records are numbered.
-    if (!headerName_.empty() && headerName_ != previousHeaderName_) {
-        record.name = headerName_;
+    const std::string& header = headerNames_[latestHeader_];
+    if (!header.empty() && header != headerNames_[latestHeader_ ^ 1]) {
+        record.name = header;
     } else {
-        record.name = std::to_string(index);
+        char digits[std::numeric_limits<std::size_t>::digits10 + 1];
+        record.name.assign(digits, std::to_chars(digits, std::end(digits), index).ptr);
     }
+}
+
+// The list doubles as a vector does, but the new room is asked for in large pages
+// before the pictures move into it: a patch of nothing but data markers makes a
+// list six times its size.
+template <class Notes>
+void PatchReader<Notes>::growPictures() {
+    std::vector<PictureRecord> bigger;
+    bigger.reserve(std::max<std::size_t>(16, pictures_.capacity() * 2));
+    if (settings_.largePages) large_pages::advise(bigger.data(), bigger.capacity() * sizeof(PictureRecord));
+    std::move(pictures_.begin(), pictures_.end(), std::back_inserter(bigger));
+    pictures_ = std::move(bigger);
 }
 
 // Appending doubles a field's capacity as it grows; once no more data can reach a
@@ -433,18 +461,20 @@ void PatchReader<Notes>::appendNew(const char* begin, const char* end) {
 template <class Notes>
 const char* PatchReader<Notes>::sameLayoutRun(const char* p) {
     const Layout at = *layout_;
-    if (nextMarkerWord_ == nullptr || nextMarkerWord_ < p) nextMarkerWord_ = scan::find(p, window_.end, MarkerWords{});
-    const auto whole = [&](const char* line) {
-        return static_cast<std::size_t>(window_.end - line) > at.size() && line + at.lineBreak <= nextMarkerWord_;
-    };
-    // The lines are checked all at once: each for its parts, then all together
-    // for stray separators; when one holds any, the lines that fit are sought one by one.
+    // The lines are checked all at once: each for its parts, then all together, in
+    // one count, for stray separators and for a 'P'. When the count finds one, the
+    // lines that fit are sought one by one, up to the first 'P' that may begin a marker.
     const char* line = p;
     std::size_t lines = 0;
-    for (; whole(line) && at.partsAt(line); line += at.size()) ++lines;
-    if (lines > 0 && scan::count(p, line, kSeparators) != lines * at.separators()) {
+    for (; static_cast<std::size_t>(window_.end - line) > at.size() && at.partsAt(line); line += at.size()) ++lines;
+    if (lines > 0 && scan::count(p, line, SeparatorsOrP{}) != lines * at.separators()) {
+        if (nextMarkerWord_ == nullptr || nextMarkerWord_ < p)
+            nextMarkerWord_ = scan::find(p, window_.end, MarkerWords{});
         const std::size_t candidates = std::exchange(lines, 0);
-        for (line = p; lines < candidates && at.fits(line); line += at.size()) ++lines;
+        for (line = p; lines < candidates && line + at.lineBreak <= nextMarkerWord_ && at.fits(line);
+             line += at.size()) {
+            ++lines;
+        }
     }
     if (lines == 0) return p;
 
