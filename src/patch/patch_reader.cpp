@@ -74,14 +74,13 @@ constexpr auto kBreaks = scan::anyOf<'\r', '\n'>;
 constexpr auto kSpaces = scan::anyOf<' '>;
 constexpr auto kNonSpaces = scan::noneOf<' '>;
 
-// What ends the parts of a data line, and some more: colons, spaces and the bytes
-// below; and a 'P', which may begin a marker.
-struct SeparatorsOrP {
-    scan::Marks operator()(const char* at) const {
-        const scan::Bytes bytes = scan::load(at);
-        return (bytes <= ' ') | (bytes == ':') | (bytes == 'P');
-    }
-};
+// Copies sixteen bytes and marks those that might end a part of a data line, or
+// more: colons, spaces and the bytes below; and a 'P', which may begin a marker.
+scan::Marks copyBlock(char* to, const char* from) {
+    const scan::Bytes bytes = scan::load(from);
+    std::memcpy(to, &bytes, sizeof bytes);
+    return (bytes <= ' ') | (bytes == ':') | (bytes == 'P');
+}
 
 enum class PieceEnd { CrLf, Cr, Lf, Stream };
 
@@ -120,31 +119,34 @@ struct Layout {
     // colon is where the layout has it, the spaces are where it has them, and the
     // bytes are what the rule's searches pass by.
     bool fits(const char* line) const {
-        return partsAt(line) && scan::none(line, line + colon, scan::anyOf<':', '\r', '\n'>) &&
-               word(line + oldBegin, line + oldEnd) && word(line + newBegin, line + newEnd);
+        return partsAt(line) && word(line + oldBegin, line + oldEnd) && word(line + newBegin, line + newEnd);
     }
 
     // Whether the colon, the spaces between the parts and the line end are where
-    // the layout has them, and the line is no comment.
+    // the layout has them, the line is no comment, and no colon or line break comes
+    // before the colon, nor a 'P' (a marker's, maybe). Then the line fits if its
+    // fields hold no space or line break.
     bool partsAt(const char* line) const {
         const char* const lineBreakAt = line + lineBreak;
         const bool endFits = end == PieceEnd::Lf
                                  ? *lineBreakAt == '\n'
                                  : *lineBreakAt == '\r' && (lineBreakAt[1] == '\n') == (end == PieceEnd::CrLf);
         return endFits && line[colon] == ':' && *line != ';' && spaces(line + colon + 1, line + oldBegin) &&
-               spaces(line + oldEnd, line + newBegin) && spaces(line + newEnd, lineBreakAt);
-    }
-
-    // A line whose parts are in place fits when these are all its bytes that are a
-    // colon, a space or below it, or a 'P': the colon, the spaces and the line end.
-    std::size_t separators() const {
-        return 1 + (oldBegin - colon - 1) + (newBegin - oldEnd) + (lineBreak - newEnd) + lineEndSize(end);
+               spaces(line + oldEnd, line + newBegin) && spaces(line + newEnd, lineBreakAt) &&
+               (colon == 0 || scan::none(line, line + colon, scan::anyOf<':', '\r', '\n', 'P'>));
     }
 
 private:
-    // Gaps are mostly of one space.
+    // Gaps are mostly of one space or none.
     static bool spaces(const char* begin, const char* end) {
-        return end - begin == 1 ? *begin == ' ' : scan::none(begin, end, kNonSpaces);
+        switch (end - begin) {
+        case 0:
+            return true;
+        case 1:
+            return *begin == ' ';
+        default:
+            return scan::none(begin, end, kNonSpaces);
+        }
     }
     static bool word(const char* begin, const char* end) {
         return scan::none(begin, end, scan::anyOf<' ', '\r', '\n'>);
@@ -207,7 +209,7 @@ private:
 
     // The shortcut through lines that share the last data line's layout.
     const char* sameLayoutRun(const char* p);
-    void appendLines(std::string& field, const char* first, std::size_t lines, std::size_t offset, std::size_t size);
+    bool appendLines(std::string& field, const char* first, std::size_t lines, std::size_t offset, std::size_t size);
     std::uint64_t streamOffset(const char* at) const {
         return window_.offset + static_cast<std::uint64_t>(at - window_.begin);
     }
@@ -359,7 +361,7 @@ const char* PatchReader<Notes>::carryNotable(const char* begin, const char* nota
 // that is empty once trimmed closes the data block, and holds nothing else.
 template <class Notes>
 void PatchReader<Notes>::piece(const char* begin, const char* end, PieceEnd how, bool lineStart) {
-    if (lineStart && how != PieceEnd::Lf && scan::none(begin, end, kNonSpaces)) {
+    if (lineStart && how != PieceEnd::Lf && (begin == end || *begin == ' ') && scan::none(begin, end, kNonSpaces)) {
         inData_ = false;
         return;
     }
@@ -453,62 +455,74 @@ void PatchReader<Notes>::appendNew(const char* begin, const char* end) {
 // ---- The shortcut ----
 
 // The data lines of a picture nearly all share one layout, so the lines from p on
-// are checked against the layout of the last data line the rule read, each at once,
-// and the run of lines that fit is read in two passes: the first checks and counts
-// them, so that each field grows once by what the run holds, the second copies.
-// A line holding a 'P' that may begin a marker ends the run. Returns the start of
-// the first line that does not fit.
+// are read as the layout of the last data line the rule read says, without a
+// search: first each line is checked for the parts in place, then the fields of
+// all such lines are copied, each field growing once by what the run holds, and
+// checked as they are copied. When a field holds a byte that might have made the
+// rule read the line otherwise, or a 'P', the copy is undone and the lines are
+// checked one by one, up to the first 'P' that may begin a marker. Returns the
+// start of the first line not read.
 template <class Notes>
 const char* PatchReader<Notes>::sameLayoutRun(const char* p) {
     const Layout at = *layout_;
-    // The lines are checked all at once: each for its parts, then all together, in
-    // one count, for stray separators and for a 'P'. When the count finds one, the
-    // lines that fit are sought one by one, up to the first 'P' that may begin a marker.
     const char* line = p;
     std::size_t lines = 0;
     for (; static_cast<std::size_t>(window_.end - line) > at.size() && at.partsAt(line); line += at.size()) ++lines;
-    if (lines > 0 && scan::count(p, line, SeparatorsOrP{}) != lines * at.separators()) {
-        if (nextMarkerWord_ == nullptr || nextMarkerWord_ < p)
+    if (lines == 0) return p;
+
+    PictureRecord& record = pictures_.back();
+    const std::size_t oldSize = record.oldHex.size();
+    const std::size_t newSize = record.newHex.size();
+    const bool plain = appendLines(record.oldHex, p, lines, at.oldBegin, at.oldSize()) &
+                       appendLines(record.newHex, p, lines, at.newBegin, at.newSize());
+    if (!plain) {
+        record.oldHex.resize(oldSize);
+        record.newHex.resize(newSize);
+        if (nextMarkerWord_ == nullptr || nextMarkerWord_ < p) {
             nextMarkerWord_ = scan::find(p, window_.end, MarkerWords{});
+        }
         const std::size_t candidates = std::exchange(lines, 0);
         for (line = p; lines < candidates && line + at.lineBreak <= nextMarkerWord_ && at.fits(line);
              line += at.size()) {
             ++lines;
         }
+        if (lines == 0) return p;
+        appendLines(record.oldHex, p, lines, at.oldBegin, at.oldSize());
+        appendLines(record.newHex, p, lines, at.newBegin, at.newSize());
     }
-    if (lines == 0) return p;
-
-    PictureRecord& record = pictures_.back();
-    appendLines(record.oldHex, p, lines, at.oldBegin, at.oldSize());
     if constexpr (Notes::kLocates) {
         for (std::size_t k = 0; k < lines; ++k) {
-            notes_.newText(streamOffset(p + k * at.size() + at.newBegin), record.newHex.size() + k * at.newSize(),
-                           at.newSize());
+            notes_.newText(streamOffset(p + k * at.size() + at.newBegin), newSize + k * at.newSize(), at.newSize());
         }
     }
-    appendLines(record.newHex, p, lines, at.newBegin, at.newSize());
     heap_.notice();
     lineStart_ = at.end != PieceEnd::Lf;
     return line;
 }
 
-// Appends `size` bytes from `offset` on of each of `lines` lines of the layout from `first` on.
+// Appends `size` bytes from `offset` on of each of `lines` lines of the layout
+// from `first` on. Tells whether none of them is a separator or a 'P'.
 template <class Notes>
-void PatchReader<Notes>::appendLines(std::string& field, const char* first, std::size_t lines, std::size_t offset,
+bool PatchReader<Notes>::appendLines(std::string& field, const char* first, std::size_t lines, std::size_t offset,
                                      std::size_t size) {
-    if (size == 0) return;
+    if (size == 0) return true;
     const std::size_t stride = layout_->size();
     const std::size_t was = field.size();
     // Copied sixteen bytes at a time, each line's copy running on into the room
     // for the next, and the last into room given back after.
     field.resize(was + lines * size + scan::kWidth);
     char* to = field.data() + was;
+    const std::size_t whole = size / scan::kWidth * scan::kWidth;
+    const scan::Marks last = scan::lanesBelow(size - whole);
+    scan::Marks found{};
     for (const char* from = first + offset; lines > 0; --lines, from += stride, to += size) {
-        for (std::size_t i = 0; i < size; i += scan::kWidth) std::memcpy(to + i, from + i, scan::kWidth);
+        std::size_t i = 0;
+        for (; i < whole; i += scan::kWidth) found |= copyBlock(to + i, from + i);
+        if (i < size) found |= copyBlock(to + i, from + i) & last;
     }
     field.resize(field.size() - scan::kWidth);
+    return scan::bits(found) == 0;
 }
-
 }  // namespace
 
 std::vector<PictureRecord> readPatch(std::istream& in) { return readPatchWith(in, ReadSettings{}); }

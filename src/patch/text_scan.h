@@ -5,7 +5,6 @@
 // readable.
 #pragma once
 
-#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstring>
@@ -79,23 +78,10 @@ bool none(const char* p, const char* end, Test test) {
     return (bits(test(p)) & ((1u << (end - p)) - 1)) == 0;
 }
 
-// The number of bytes of [p, end) that `test` marks.
-template <class Test>
-std::size_t count(const char* p, const char* end, Test test) {
+// The first n lanes marked, n <= kWidth.
+inline Marks lanesBelow(std::size_t n) {
     constexpr Bytes kLanes = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-    std::size_t total = 0;
-    while (p < end) {
-        // Counted per lane, up to 255 blocks at a time; a mark is -1.
-        Bytes counts{};
-        const char* const stop = p + std::min<std::ptrdiff_t>(end - p, 255 * kWidth);
-        for (; stop - p >= static_cast<std::ptrdiff_t>(kWidth); p += kWidth) counts -= std::bit_cast<Bytes>(test(p));
-        if (p < stop) {
-            counts -= std::bit_cast<Bytes>(test(p) & (kLanes < static_cast<unsigned char>(stop - p)));
-            p = stop;
-        }
-        for (unsigned lane = 0; lane < kWidth; ++lane) total += counts[lane];
-    }
-    return total;
+    return kLanes < static_cast<unsigned char>(n);
 }
 
 // Just past the last byte of [p, end) that `test` marks, or p when it marks none.
