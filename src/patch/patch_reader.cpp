@@ -473,9 +473,9 @@ const char* PatchReader<Notes>::sameLayoutRun(const char* p) {
     PictureRecord& record = pictures_.back();
     const std::size_t oldSize = record.oldHex.size();
     const std::size_t newSize = record.newHex.size();
-    const bool plain = appendLines(record.oldHex, p, lines, at.oldBegin, at.oldSize()) &
-                       appendLines(record.newHex, p, lines, at.newBegin, at.newSize());
-    if (!plain) {
+    const bool oldPlain = appendLines(record.oldHex, p, lines, at.oldBegin, at.oldSize());
+    const bool newPlain = appendLines(record.newHex, p, lines, at.newBegin, at.newSize());
+    if (!oldPlain || !newPlain) {
         record.oldHex.resize(oldSize);
         record.newHex.resize(newSize);
         if (nextMarkerWord_ == nullptr || nextMarkerWord_ < p) {
