@@ -257,7 +257,8 @@ const char* PatchReader<Notes>::consume(const Window& window) {
         if (inData_ && layout_) p = sameLayoutRun(p);
         const char* const notable = nextNotable(p, std::max(p, quietUntil_));
         if (notable == window.end) return carryQuiet(p);
-        const char* const begin = pieceStart(notable, p);
+        // Outside a data block, what comes before a marker does not matter.
+        const char* const begin = inData_ ? pieceStart(notable, p) : notable;
         const char* const end = scan::find(std::max(notable, breakFreeUntil_), window.end, kBreaks);
         const std::optional<PieceEnd> how = pieceEnd(end);
         if (!how) return carryNotable(begin, notable, startsLine(begin, p));
@@ -270,14 +271,17 @@ const char* PatchReader<Notes>::consume(const Window& window) {
 
 // The first byte from `from` on (the text from p to there being known to hold
 // none) that makes its piece matter, or the window's end. Outside a data block
-// that is a marker; inside, see NotableInBlock.
+// that is the start of a marker; inside, see NotableInBlock.
 template <class Notes>
 const char* PatchReader<Notes>::nextNotable(const char* p, const char* from) const {
     const char* const end = window_.end;
     if (!inData_) {
-        const char* at = scan::find(from, end, MarkerWords{});
-        while (at != end && !startsMarker(at, p, end)) at = scan::find(at + 1, end, MarkerWords{});
-        return at;
+        for (const char* at = scan::find(from, end, MarkerWords{}); at != end;
+             at = scan::find(at + 1, end, MarkerWords{})) {
+            if (markerAt(at, kHeaderP, kHeaderMarker, p, end)) return at - kHeaderP;
+            if (markerAt(at, kDataP, kDataMarker, p, end)) return at - kDataP;
+        }
+        return end;
     }
     // An empty line at the very front has no line end before it in the text to be found by.
     if (from == p && p != end && *p == '\r' && lineStart_) return p;
