@@ -225,7 +225,7 @@ private:
     std::optional<Layout> layout_;  // of the last data line the rule read
 
     Window window_{};
-    const char* nextMarkerWord_ = nullptr;  // in this window, from where the last run began
+    const char* nextMarkerWord_ = nullptr;  // in this window, the next 'P' that may begin a marker, once sought
     // Of the unfinished piece carried to the next window: how many of its first
     // bytes hold nothing notable, and how many hold no line break; and in this
     // window, where those end.
