@@ -26,7 +26,8 @@ constexpr int kReadingTopPad = 64 << 20;
 // The allocator's own default (mallopt(3)).
 constexpr int kDefaultTopPad = 128 << 10;
 
-char* alignDown(char* at) { return at - (reinterpret_cast<std::uintptr_t>(at) & (kLargePage - 1)); }
+char* pageDown(char* at, std::uintptr_t page) { return at - (reinterpret_cast<std::uintptr_t>(at) & (page - 1)); }
+char* alignDown(char* at) { return pageDown(at, kLargePage); }
 char* alignUp(char* at) { return alignDown(at + (kLargePage - 1)); }
 
 char* heapEnd() { return static_cast<char*>(sbrk(0)); }
@@ -53,10 +54,15 @@ bool offered() {
 
 void advise([[maybe_unused]] void* begin, [[maybe_unused]] std::size_t size) {
 #if HEXPANE_LARGE_PAGES
-    char* const first = alignUp(static_cast<char*>(begin));
-    char* const last = alignDown(static_cast<char*>(begin) + size);
+    // Only memory that can hold a large page is asked for; but then all of its
+    // pages are, so that a block mapped by itself stays one mapping, which realloc
+    // can still move and grow by remapping it.
+    if (size < kLargePage) return;
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    char* const first = pageDown(static_cast<char*>(begin), page);
+    char* const last = pageDown(static_cast<char*>(begin) + size + page - 1, page);
     // A refusal (a kernel without large pages) leaves the memory as it was.
-    if (last > first) madvise(first, static_cast<std::size_t>(last - first), MADV_HUGEPAGE);
+    madvise(first, static_cast<std::size_t>(last - first), MADV_HUGEPAGE);
 #endif
 }
 

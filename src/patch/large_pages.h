@@ -11,7 +11,8 @@ namespace hexpane::large_pages {
 // Whether the system maps large pages on request; asked once per process.
 bool offered();
 
-// Asks for large pages for the whole large pages that lie in [begin, begin + size).
+// Asks for large pages for the pages of [begin, begin + size), if it is large
+// enough to hold one.
 void advise(void* begin, std::size_t size);
 
 // While one lives, the heap, where the pictures' texts are allocated, grows in
