@@ -262,7 +262,11 @@ const char* PatchReader<Notes>::consume(const Window& window) {
         const char* const end = scan::find(std::max(notable, breakFreeUntil_), window.end, kBreaks);
         const std::optional<PieceEnd> how = pieceEnd(end);
         if (!how) return carryNotable(begin, notable, startsLine(begin, p));
-        piece(begin, end, *how, startsLine(begin, p));
+        if (!inData_ && markerAt(begin + kHeaderP, kHeaderP, kHeaderMarker, begin, end)) {
+            header(begin + kHeaderMarker.size(), end);  // what piece() would find first
+        } else {
+            piece(begin, end, *how, startsLine(begin, p));
+        }
         if (*how == PieceEnd::Stream) return window.end;
         lineStart_ = *how != PieceEnd::Lf;
         p = end + lineEndSize(*how);
