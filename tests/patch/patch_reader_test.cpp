@@ -273,7 +273,8 @@ std::vector<std::pair<std::string, std::string>> shapes() {
     std::string alike;
     for (int i = 0; i < 40; ++i) alike += run;
     const std::string layouts =
-        "0: AA BB\r\n7: A  BB\r\n8: AA B \r\n1:AA\r\n:\r\n2:  AA   BB  \r\n3: A\tB C\tD\r\n4: AA BB\n5: AA BB\r6: CC\r\n";
+        "0: AA BB\r\n7: A  BB\r\n8: AA B \r\n1:AA\r\n:\r\n2:  AA   BB  \r\n3: A\tB C\tD\r\n4: AA BB\n5: AA BB\r6: "
+        "CC\r\n";
     return {
         {"patch", "; x\r\n" + H + "logo 2x2\r\n" + D + "\r\n" + alike + layouts + alike + "\r\n" + alike + H + "b\r\n" +
                       D + "\r\n" + alike + "; end\r\n" + run + D + "\n" + alike + "\n\n" + layouts},
