@@ -63,10 +63,4 @@ inline std::vector<std::string_view> tableLines(std::string_view text) {
     return lines;
 }
 
-inline std::string_view trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 }  // namespace fuzz

@@ -2,12 +2,17 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "patch/patch_reader.h"
+#include "reference_reader.h"
 
 namespace {
 
@@ -223,6 +228,115 @@ TEST(BinaryJunk, KeepsFormatInvariants) {
         EXPECT_FALSE(record[0].empty());
         EXPECT_EQ(record[0].find(' '), std::string::npos);
         for (const auto& field : record) EXPECT_EQ(field.find_first_of("\r\n"), std::string::npos);
+    }
+}
+
+// The law of both readers: what the reference model reads, whatever the chunks
+// the stream is taken in and however the memory is obtained.
+testing::AssertionResult agreesWithReference(const std::string& file, const hexpane::ReadSettings& settings) {
+    const hexpane::LocatedPatch expected = reference::readPatch(file);
+    std::istringstream in(file), again(file);
+    if (const std::string d = reference::difference(hexpane::readPatchWith(in, settings), expected.pictures);
+        !d.empty()) {
+        return testing::AssertionFailure() << "readPatch: " << d;
+    }
+    if (const std::string d = reference::difference(hexpane::readPatchLocatedWith(again, settings), expected);
+        !d.empty()) {
+        return testing::AssertionFailure() << "readPatchLocated: " << d;
+    }
+    return testing::AssertionSuccess();
+}
+
+// Chunks of one byte end at every position; longer ones carry pieces longer than
+// themselves; large pages on and off.
+const hexpane::ReadSettings kChunkings[] = {{1, false},  {2, true},    {3, false}, {7, true},
+                                            {61, false}, {4096, true}, {}};
+
+TEST(AgreesWithReference, OnTheCommittedFuzzCorpus) {
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(HEXPANE_PATCH_CORPUS)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string file{std::istreambuf_iterator<char>(in), {}};
+        for (const hexpane::ReadSettings& settings : kChunkings) {
+            EXPECT_TRUE(agreesWithReference(file, settings)) << entry.path() << ", chunks of " << settings.chunkSize;
+        }
+        ++files;
+    }
+    EXPECT_GT(files, 100u);
+}
+
+// Inputs of every hostile shape, and the parts of a patch that a chunk may cut:
+// markers, CR LF pairs, runs of alike data lines, a layout that changes within a
+// picture, blank lines.
+std::vector<std::pair<std::string, std::string>> shapes() {
+    const std::string run = "000010: 0123456789ABCDEF FEDCBA9876543210\r\n";
+    std::string alike;
+    for (int i = 0; i < 40; ++i) alike += run;
+    const std::string layouts =
+        "0: AA BB\r\n7: A  BB\r\n8: AA B \r\n1:AA\r\n:\r\n2:  AA   BB  \r\n3: A\tB C\tD\r\n4: AA BB\n5: AA BB\r6: "
+        "CC\r\n";
+    return {
+        {"patch", "; x\r\n" + H + "logo 2x2\r\n" + D + "\r\n" + alike + layouts + alike + "\r\n" + alike + H + "b\r\n" +
+                      D + "\r\n" + alike + "; end\r\n" + run + D + "\n" + alike + "\n\n" + layouts},
+        {"zeros", D + "\r\n" + std::string(20'000, '\0') + "\r\n0: AA BB\r\n" + std::string(20'000, '\0')},
+        {"control bytes",
+         std::string(20'000, '\x01') + D + std::string(20'000, '\x0b') + "\r\n" + std::string(20'000, '\x7f')},
+        {"text",
+         std::string(20'000, 'P') + D + "\r\n" + std::string(9'000, 'P') + "Pi" + std::string(9'000, ' ') + ": x"},
+        {"spaces",
+         std::string(20'000, ' ') + "\r\n" + D + "\r\n0: AA BB\r\n" + std::string(20'000, ' ') + "\r\n1: CC DD"},
+        {"line feeds", D + std::string(20'000, '\n') + "0: AA BB" + std::string(20'000, '\n')},
+        {"carriage returns", D + "\n0: AA BB\n" + std::string(20'000, '\r') + D + std::string(20'000, '\r')},
+        {"CR LF pairs", D + "\n" + std::string(20'000, '\r') + "\n" + D + "\n0: AA\r\n\r\n\r\n0: BB"},
+        {"markers",
+         [] {
+             std::string file;
+             for (int i = 0; i < 2'000; ++i) file += i % 3 ? D + "\r\n" : H + "p" + std::to_string(i % 7) + " 1x1\r\n";
+             return file + "; Picture Dat\r\n##### Picture\r\n Picture Data\r\n";
+         }()},
+        {"one character", D + "\r\n" +
+                              [] {
+                                  std::string lines;
+                                  for (int i = 0; i < 5'000; ++i)
+                                      lines += "AB:;P \t"[i % 7] + std::string(i % 2 ? "\r\n" : "\n");
+                                  return lines;
+                              }()},
+        {"wide gaps", D + "\r\n" +
+                          [] {
+                              std::string lines;
+                              for (int i = 0; i < 30; ++i) {
+                                  lines += std::string(i, ' ') + "0:" + std::string(1'000 + i, ' ') + "AA" +
+                                           std::string(3'000, ' ') + "BB" + std::string(i % 3 * 500, ' ') + "\r\n";
+                              }
+                              return lines;
+                          }()},
+    };
+}
+
+TEST(AgreesWithReference, OnEveryShapeInChunksOfEverySize) {
+    for (const auto& [shape, file] : shapes()) {
+        for (const hexpane::ReadSettings& settings : kChunkings) {
+            EXPECT_TRUE(agreesWithReference(file, settings)) << shape << ", chunks of " << settings.chunkSize;
+        }
+        for (std::size_t chunk = 8; chunk <= 80; ++chunk) {
+            EXPECT_TRUE(agreesWithReference(file.substr(0, 2'000), {chunk, chunk % 2 == 0})) << shape << ", " << chunk;
+        }
+    }
+}
+
+// Memory the read takes in large steps, in large pages or not: pictures of many
+// megabytes, and a line longer than any chunk, which the reader holds whole.
+TEST(AgreesWithReference, WhateverTheMemory) {
+    std::mt19937 random(5);
+    std::string file = H + "big 2048x2048\r\n" + D + "\r\n";
+    for (int line = 0; file.size() < 12'000'000; ++line) {
+        std::string bytes(64, '0');
+        for (char& c : bytes) c = "0123456789ABCDEF"[random() % 16];
+        file += std::to_string(line) + ": " + bytes + " " + bytes + (line % 5000 ? "\r\n" : "\r\n\r\n" + D + "\r\n");
+    }
+    file += "0: " + std::string(6'000'000, 'A') + " " + std::string(3'000'000, 'B');
+    for (const bool largePages : {true, false}) {
+        EXPECT_TRUE(agreesWithReference(file, {hexpane::ReadSettings().chunkSize, largePages})) << largePages;
     }
 }
 

@@ -1,0 +1,37 @@
+// Large pages for the memory a read fills. A first read in a fresh process spends
+// most of its time in page faults, one for every 4 KiB it fills; where the system
+// maps large pages on request (Linux's transparent huge pages, "madvise" or
+// "always"), one fault maps 2 MiB. Elsewhere, and when not wanted, these do nothing.
+#pragma once
+
+#include <cstddef>
+
+namespace hexpane::large_pages {
+
+// Whether the system maps large pages on request; asked once per process.
+bool offered();
+
+// Asks for large pages for the pages of [begin, begin + size), if it is large
+// enough to hold one.
+void advise(void* begin, std::size_t size);
+
+// While one lives, the heap, where the pictures' texts are allocated, grows in
+// steps of many large pages, and notice() asks for large pages for what it grew
+// by, before that is filled. Once the last one ends, the heap grows as before;
+// what it took and did not fill is given back by the allocator's usual trimming
+// (malloc_trim, or the next large free).
+class HeapGrowth {
+public:
+    explicit HeapGrowth(bool wanted);
+    ~HeapGrowth();
+    HeapGrowth(const HeapGrowth&) = delete;
+    HeapGrowth& operator=(const HeapGrowth&) = delete;
+
+    void notice();
+
+private:
+    bool active_ = false;
+    char* advisedEnd_ = nullptr;  // the heap below this is advised or was in use before
+};
+
+}  // namespace hexpane::large_pages
