@@ -115,9 +115,8 @@ PixelCodes::Code PixelCodes::nearest(QRgb colour, bool lowerCase) const {
     int bestDistance = std::numeric_limits<int>::max();
     for (const auto& [drawn, candidate] : byColour_[lowerCase]) {
         const int distance = squaredDistance(drawn, colour);
-        if (distance < bestDistance ||
-            (distance == bestDistance &&
-             std::pair(candidate.value, candidate.order) < std::pair(best->value, best->order))) {
+        if (distance < bestDistance || (distance == bestDistance && std::pair(candidate.value, candidate.order) <
+                                                                        std::pair(best->value, best->order))) {
             best = &candidate;
             bestDistance = distance;
         }

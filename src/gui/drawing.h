@@ -79,7 +79,7 @@ public:
 private:
     struct Drawn {
         Code code;
-        unsigned value;  // 0 to 255: what ties are broken by
+        unsigned value;     // 0 to 255: what ties are broken by
         std::size_t order;  // in the order of preference, for ties of equal value
     };
     std::unordered_map<QRgb, Drawn> byColour_[2];  // [lowerCase]

@@ -46,13 +46,15 @@ void addFile(const QString& path, std::vector<NamedImage>& images, Report& repor
     };
     if (!isImageFile(fileName)) return refuse(QStringLiteral("only .bmp and .png images can be imported."));
     if (isOldImage(fileName)) {
-        return refuse(QStringLiteral("this is an old image: the old bytes are what the phone holds, and are never "
-                                     "changed. Import the -new image."));
+        return refuse(
+            QStringLiteral("this is an old image: the old bytes are what the phone holds, and are never "
+                           "changed. Import the -new image."));
     }
     const std::optional<std::size_t> index = imageIndex(fileName);
     if (!index) {
-        return refuse(QStringLiteral("its name does not start with a picture's index, as hexpane-export writes "
-                                     "it (NNN-NAME-new.bmp)."));
+        return refuse(
+            QStringLiteral("its name does not start with a picture's index, as hexpane-export writes "
+                           "it (NNN-NAME-new.bmp)."));
     }
     images.push_back({path, *index});
 }
@@ -77,8 +79,9 @@ void addFolder(const QString& folder, std::vector<NamedImage>& images, Report& r
         if (index && isNewImage(name)) images.push_back({folder + QLatin1Char('/') + name, *index});
     }
     if (images.size() == before) {
-        report.problem(ExitStatus::Incomplete,
-                       QStringLiteral("%1 holds no image to import (NNN-NAME-new.bmp or .png).").arg(shownPath(folder)));
+        report.problem(
+            ExitStatus::Incomplete,
+            QStringLiteral("%1 holds no image to import (NNN-NAME-new.bmp or .png).").arg(shownPath(folder)));
     }
 }
 

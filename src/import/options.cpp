@@ -24,7 +24,8 @@ ImportCommandLine::ImportCommandLine() {
         QStringLiteral("Puts edited pictures back into a .vkp patch: each image's pixels become the codes of the "
                        "picture whose index starts its name, and only the characters of changed pixels change."));
     parser_.addOptions({
-        {{QStringLiteral("o"), kOutput}, QStringLiteral("Write the patch to <file> (required)."),
+        {{QStringLiteral("o"), kOutput},
+         QStringLiteral("Write the patch to <file> (required)."),
          QStringLiteral("file")},
         {kTransparent,
          QStringLiteral("The images show C0 in the form's, the phone's or the table's colour (default: form)."),

@@ -1,6 +1,13 @@
 // The written patch: the input patch's bytes as they stand, read again from
 // its start, with only the characters of changed pixels replaced. It is
 // streamed, so the patch is never held twice.
+//
+// Such a replacement never changes how the patch reads. A code written is two
+// hexadecimal digits, never a line break, colon or space, so every data line
+// keeps its fields. Nor can it complete a picture marker: a marker's 'P' could
+// only lie in the new text of its line, so that picture is written in upper
+// case, and of a marker's characters only the D of "Data" and the c of c0 can
+// be written, each between two a code never has (space, 'a', 'i', 't'), in its run.
 #pragma once
 
 #include <QString>

@@ -11,9 +11,7 @@ namespace {
 constexpr QRgb kRgb = 0x00FFFFFF;
 constexpr qsizetype kShownPixels = 5;
 
-QString colourName(QRgb colour) {
-    return QStringLiteral("#%1").arg(colour & kRgb, 6, 16, QLatin1Char('0')).toUpper();
-}
+QString colourName(QRgb colour) { return QStringLiteral("#%1").arg(colour & kRgb, 6, 16, QLatin1Char('0')).toUpper(); }
 
 // Lower case only where the text has lower-case letters and no upper-case ones.
 bool inLowerCase(const std::string& text) {
@@ -32,13 +30,14 @@ public:
         if (shown_.size() < kShownPixels) shown_ << QStringLiteral("(%1, %2)%3").arg(x).arg(y).arg(detail);
         ++count_;
     }
-    // "N pixels WHAT: (x, y) ..., (x, y) ...[, ...]", when there is any.
-    void tell(QStringList& problems, const QString& what, const QString& advice = {}) const {
+    // "N pixel(s) WHAT: (x, y) ..., (x, y) ...[, ...].ADVICE", when there is any;
+    // what has the verb for one pixel and for several.
+    void tell(QStringList& problems, const char* one, const char* several, const QString& advice = {}) const {
         if (count_ == 0) return;
         const QString more = count_ > std::size_t(shown_.size()) ? QStringLiteral(", ...") : QString();
-        problems << QStringLiteral("%1 %2 %3: %4%5.%6")
-                        .arg(QString::number(count_), count_ == 1 ? QStringLiteral("pixel") : QStringLiteral("pixels"),
-                             what, shown_.join(QStringLiteral(", ")), more, advice);
+        problems << QStringLiteral("%1 %2: %3%4.%5")
+                        .arg(QString::number(count_), QLatin1String(count_ == 1 ? one : several),
+                             shown_.join(QStringLiteral(", ")), more, advice);
     }
 
 private:
@@ -116,14 +115,13 @@ void Importer::pixel(int x, int y, QRgb shown, QRgb drawn) {
 
 ImportedPicture Importer::finish() {
     QStringList& problems = result_.problems;
-    partlyTransparent_.tell(problems, QStringLiteral("are partly transparent"),
+    partlyTransparent_.tell(problems, "pixel is partly transparent", "pixels are partly transparent",
                             QStringLiteral(" Only fully transparent pixels (C0) and opaque ones can be imported."));
-    unknown_.tell(problems, QStringLiteral("have a colour that no code draws"),
+    unknown_.tell(problems, "pixel has a colour that no code draws", "pixels have a colour that no code draws",
                   QStringLiteral(" --nearest gives each the code of the nearest colour."));
-    missing_.tell(problems,
-                  QStringLiteral("change, but the patch holds no two characters for them (the picture's new text "
-                                 "has %1 characters)")
-                      .arg(hex_.size()));
+    const QString text = QStringLiteral(" The picture's new text has %1 characters.").arg(hex_.size());
+    missing_.tell(problems, "changed pixel has no two characters in the patch",
+                  "changed pixels have no two characters in the patch", text);
     return std::move(result_);
 }
 
@@ -132,13 +130,11 @@ ImportedPicture Importer::finish() {
 ImportedPicture importImage(const QImage& image, std::string& newHex, const ImportRules& rules) {
     const int width = image.width(), height = image.height();
     const QImage drawn = drawPane(newHex, {width, height}, rules.colours, rules.option);
-    const QImage shown =
-        image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const QImage shown = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (drawn.isNull() || shown.isNull() || shown.size() != drawn.size()) {
         ImportedPicture result;
-        result.problems << QStringLiteral("There is not enough memory to compare a %1x%2 picture.")
-                               .arg(width)
-                               .arg(height);
+        result.problems
+            << QStringLiteral("There is not enough memory to compare a %1x%2 picture.").arg(width).arg(height);
         return result;
     }
     Importer importer(newHex, width, height, rules);

@@ -23,10 +23,10 @@ struct ImportRules {
 };
 
 struct ImportedPicture {
-    std::size_t changed = 0;       // pixels given a new code
-    std::size_t approximated = 0;  // of them, those given the nearest code's colour
+    std::size_t changed = 0;          // pixels given a new code
+    std::size_t approximated = 0;     // of them, those given the nearest code's colour
     std::vector<bool> changedPixels;  // [k] for pixel k; empty when none changed
-    QStringList problems;  // why the image cannot be imported; empty when it can
+    QStringList problems;             // why the image cannot be imported; empty when it can
 };
 
 // Writes the codes of the changed pixels into newHex, the picture's new text,

@@ -30,7 +30,8 @@ std::optional<Tables> readTables(const ImportOptions& options, Report& report) {
     for (const auto& [path, name] : {std::pair{options.mapPath, "map.txt"}, std::pair{options.sizePath, "size.txt"}}) {
         const QString file = path.isEmpty() ? besideProgram(QLatin1String(name)) : path;
         if (const RegularFile table(file); !table.error().isEmpty()) {
-            report.problem(ExitStatus::Failed, QStringLiteral("Cannot read %1:\n%2").arg(shownPath(file), table.error()));
+            report.problem(ExitStatus::Failed,
+                           QStringLiteral("Cannot read %1:\n%2").arg(shownPath(file), table.error()));
             readable = false;
         }
     }
@@ -70,10 +71,9 @@ std::map<std::size_t, QString> imagesByPicture(const std::vector<NamedImage>& im
         }
         const auto [at, added] = byPicture.try_emplace(image.index, image.path);
         if (!added) {
-            report.problem(ExitStatus::Incomplete,
-                           QStringLiteral("%1 and %2 are both for picture %3; name only one.")
-                               .arg(shownPath(at->second), shownPath(image.path),
-                                    pictureText(image.index, patch.pictures[image.index])));
+            report.problem(ExitStatus::Incomplete, QStringLiteral("%1 and %2 are both for picture %3; name only one.")
+                                                       .arg(shownPath(at->second), shownPath(image.path),
+                                                            pictureText(image.index, patch.pictures[image.index])));
         }
     }
     return byPicture;
@@ -117,8 +117,8 @@ QImage readImage(const QString& path, PictureSize size, const QString& picture, 
     if (reader.size().isValid() && reader.size() != wanted) return wrongSize(reader.size());
     QImage image = reader.read();
     if (image.isNull()) {
-        return refuse(ExitStatus::Failed, QStringLiteral("cannot read it as a .bmp or .png image: %1")
-                                              .arg(reader.errorString()));
+        return refuse(ExitStatus::Failed,
+                      QStringLiteral("cannot read it as a .bmp or .png image: %1").arg(reader.errorString()));
     }
     if (image.size() != wanted) return wrongSize(image.size());
     return image;
@@ -152,7 +152,8 @@ public:
 
     void picture(std::size_t index, const QString& imagePath, Report& report);
     void tell(Report& report) const;
-    void write(Report& report) const;
+    // The changed pictures' texts, in file order.
+    std::vector<ChangedText> changes() const;
 
 private:
     const ImportOptions& options_;
@@ -166,12 +167,13 @@ void Import::picture(std::size_t index, const QString& imagePath, Report& report
     PictureRecord& picture = patch_.pictures[index];
     const std::optional<PictureSize> size = pictureSize(picture, tables_);
     if (!size) {
-        const QString sizeFile = options_.sizePath.isEmpty() ? QStringLiteral("size.txt")
-                                                             : QFileInfo(options_.sizePath).fileName();
-        report.problem(ExitStatus::Incomplete, QStringLiteral("%1: no size in %2 for %3 pixels, the pixel count of picture %4.")
-                                                   .arg(shownPath(imagePath), shownPath(sizeFile))
-                                                   .arg(pixelCount(picture))
-                                                   .arg(pictureText(index, picture)));
+        const QString sizeFile =
+            options_.sizePath.isEmpty() ? QStringLiteral("size.txt") : QFileInfo(options_.sizePath).fileName();
+        report.problem(ExitStatus::Incomplete,
+                       QStringLiteral("%1: no size in %2 for %3 pixels, the pixel count of picture %4.")
+                           .arg(shownPath(imagePath), shownPath(sizeFile))
+                           .arg(pixelCount(picture))
+                           .arg(pictureText(index, picture)));
         return;
     }
     const QImage image = readImage(imagePath, *size, pictureText(index, picture), report);
@@ -187,15 +189,14 @@ void Import::tell(Report& report) const {
     for (const Outcome& outcome : outcomes_) report.note(outcomeText(outcome, patch_.pictures[outcome.index]));
 }
 
-void Import::write(Report& report) const {
+std::vector<ChangedText> Import::changes() const {
     std::vector<ChangedText> changes;
     for (const Outcome& outcome : outcomes_) {
         if (outcome.imported.changed == 0) continue;
         changes.push_back({&patch_.pictures[outcome.index].newHex, &patch_.newTextRuns[outcome.index],
                            &outcome.imported.changedPixels});
     }
-    const QString error = writePatch(options_.patch, changes, options_.output, options_.force);
-    if (!error.isEmpty()) report.problem(ExitStatus::Incomplete, error);
+    return changes;
 }
 
 void importAll(const ImportOptions& options, Report& report) {
@@ -219,7 +220,8 @@ void importAll(const ImportOptions& options, Report& report) {
         report.note(QStringLiteral("Nothing was written (--dry-run)."));
         return;
     }
-    import.write(report);
+    const QString error = writePatch(options.patch, import.changes(), options.output, options.force);
+    if (!error.isEmpty()) report.problem(ExitStatus::Incomplete, error);
 }
 
 }  // namespace
