@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <algorithm>
 #include <limits>
 #include <new>
 #include <string>
@@ -67,6 +68,7 @@ std::vector<QRgb> drawnColours(const std::vector<PixelCodes::Code>& codes, const
     std::string hex;
     for (const PixelCodes::Code& code : codes) hex.append(code.data(), code.size());
     const QImage drawn = drawPane(hex, {static_cast<std::int32_t>(codes.size()), 1}, colours, option);
+    if (drawn.isNull()) throw std::bad_alloc();
     std::vector<QRgb> rgb(codes.size());
     for (std::size_t i = 0; i < codes.size(); ++i) rgb[i] = drawn.pixel(static_cast<int>(i), 0) & kRgb;
     return rgb;
@@ -90,8 +92,8 @@ PixelCodes::PixelCodes(const ColourTable& colours, TransparentColour option) {
                 candidates.push_back({codeOf(value, lower), value, candidates.size()});
             }
         }
-        std::vector<Code> codes;
-        for (const Drawn& candidate : candidates) codes.push_back(candidate.code);
+        std::vector<Code> codes(candidates.size());
+        std::transform(candidates.begin(), candidates.end(), codes.begin(), [](const Drawn& c) { return c.code; });
         // Then C0 and C0 in the case asked for: that one stands for a transparent
         // pixel where it draws the same.
         const Code inCase = codeOf(0xC0, lowerCase);
