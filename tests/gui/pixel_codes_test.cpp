@@ -41,7 +41,8 @@ ColourTable randomTable(std::mt19937& random) {
     for (unsigned value = 0; value < 256; ++value) {
         const auto kind = random() % 10;
         if (kind == 0) continue;
-        table.add(codeText(value, random() % 2 == 0),
+        const bool lowerCase = random() % 2 == 0;
+        table.add(codeText(value, lowerCase),
                   kind < 3 ? kShared[random() % 5] : static_cast<hexpane::ColourValue>(random() & kRgb));
     }
     return table;

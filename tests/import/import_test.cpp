@@ -67,9 +67,11 @@ constexpr const char* kSizes = "3,2\n5,3\n4,4\n7,1\n1,9\n";  // 6, 15, 16, 7 and
 constexpr int kPixelCounts[] = {6, 15, 16, 7, 9};
 
 std::string hexDigits(std::mt19937& random, std::size_t count, bool lowerCase) {
+    // Named, not indexed in place: GCC 12's UndefinedBehaviorSanitizer reads the
+    // same index again for each character of (a ? "..." : "...")[i].
+    const char* set = lowerCase ? "0123456789abcdef" : "0123456789ABCDEF";
     std::string digits;
-    for (std::size_t i = 0; i < count; ++i)
-        digits += (lowerCase ? "0123456789abcdef" : "0123456789ABCDEF")[random() % 16];
+    for (std::size_t i = 0; i < count; ++i) digits += set[random() % 16];
     return digits;
 }
 
@@ -113,7 +115,8 @@ std::string randomPatch(std::mt19937& random, const std::string& end) {
     for (int picture = 0, pictures = 2 + int(random() % 4); picture < pictures; ++picture) {
         file += "##### Picture " + std::string(names[random() % 4]) + " 1x1" + end + "; Picture Data" + end;
         const bool lowerCase = random() % 3 == 0;
-        std::size_t left = 2 * std::size_t(kPixelCounts[random() % 5]) + random() % 2;
+        const std::size_t pixels = std::size_t(kPixelCounts[random() % 5]);
+        std::size_t left = 2 * pixels + random() % 2;  // odd now and then
         for (unsigned address = 0; left > 0; ++address) {
             const std::size_t size = std::min<std::size_t>(left, 1 + random() % 9);
             left -= size;
@@ -122,8 +125,10 @@ std::string randomPatch(std::mt19937& random, const std::string& end) {
             if (shape == 0) {
                 file += newRun(random, size, lowerCase, false);
             } else {
-                file += hexDigits(random, 1 + random() % 8, lowerCase) + std::string(1 + random() % 3, ' ') +
-                        newRun(random, size, lowerCase, shape == 1) + std::string(random() % 2, ' ');
+                file += hexDigits(random, 1 + random() % 8, lowerCase);
+                file += std::string(1 + random() % 3, ' ');
+                file += newRun(random, size, lowerCase, shape == 1);
+                file += std::string(random() % 2, ' ');
             }
             file += end;
         }
@@ -152,7 +157,7 @@ protected:
             QImage image = QImage(path("out/p/" + name)).convertToFormat(QImage::Format_ARGB32);
             QImage drawnImage = image.convertToFormat(QImage::Format_RGB32);
             const bool png = name.endsWith(".png");
-            for (int k = 0, changes = int(random() % 4); k < changes; ++k) {
+            for (int k = 0, changes = random() % 4 == 0 ? 0 : int(1 + random() % 3); k < changes; ++k) {
                 const int x = int(random() % unsigned(image.width())), y = int(random() % unsigned(image.height()));
                 const bool clear = png && random() % 4 == 0;
                 const std::string code = clear ? "C0" : hexDigits(random, 2, random() % 2 == 0);
@@ -242,7 +247,7 @@ TEST_P(ImportRoundTrip, GivesBackExactlyWhatWasDrawn) {
         }
         EXPECT_EQ(readBytes(path("edited.vkp")).toStdString(), file);
     }
-    EXPECT_GT(changedPictures, 5u);
+    EXPECT_GE(changedPictures, 6u);
 }
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, ImportRoundTrip,
