@@ -16,21 +16,21 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << hexpane::pathFromBytes(argv[i]);
     hexpane::ImportCommandLine line;
-    const hexpane::ImportCommandLine::Request request = line.parse(arguments);
+    const hexpane::LineRequest request = line.parse(arguments);
     const QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("hexpane-import"));
     switch (request) {
-    case hexpane::ImportCommandLine::Request::Help:
+    case hexpane::LineRequest::Help:
         std::fputs(line.helpText().toLocal8Bit().constData(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
-    case hexpane::ImportCommandLine::Request::Version:
+    case hexpane::LineRequest::Version:
         std::printf("hexpane-import %s\n", HEXPANE_VERSION);
         return std::fflush(stdout) == 0 ? 0 : 1;
-    case hexpane::ImportCommandLine::Request::BadUsage:
+    case hexpane::LineRequest::BadUsage:
         std::fprintf(stderr, "hexpane-import: %s\nTry 'hexpane-import --help' for more.\n",
                      line.error().toLocal8Bit().constData());
         return int(hexpane::ExitStatus::Failed);
-    case hexpane::ImportCommandLine::Request::Run:
+    case hexpane::LineRequest::Run:
         break;
     }
     return int(hexpane::runImport(line.options()));

@@ -1,7 +1,5 @@
 #include "import/options.h"
 
-#include <algorithm>
-#include <array>
 #include <utility>
 
 namespace hexpane {
@@ -10,12 +8,7 @@ namespace {
 
 const QString kOutput = QStringLiteral("output"), kTransparent = QStringLiteral("transparent"),
               kMap = QStringLiteral("map"), kSize = QStringLiteral("size"), kNearest = QStringLiteral("nearest"),
-              kForce = QStringLiteral("force"), kDryRun = QStringLiteral("dry-run"), kHelp = QStringLiteral("help"),
-              kVersion = QStringLiteral("version");
-
-constexpr std::array kTransparentNames = {std::pair{"form", TransparentColour::Form},
-                                          std::pair{"phone", TransparentColour::Phone},
-                                          std::pair{"standard", TransparentColour::Standard}};
+              kForce = QStringLiteral("force"), kDryRun = QStringLiteral("dry-run");
 
 }  // namespace
 
@@ -27,17 +20,15 @@ ImportCommandLine::ImportCommandLine() {
         {{QStringLiteral("o"), kOutput},
          QStringLiteral("Write the patch to <file> (required)."),
          QStringLiteral("file")},
-        {kTransparent,
-         QStringLiteral("The images show C0 in the form's, the phone's or the table's colour (default: form)."),
-         QStringLiteral("form|phone|standard")},
+        transparentOption(
+            QStringLiteral("The images show C0 in the form's, the phone's or the table's colour (default: form).")),
         {kMap, QStringLiteral("Colour table (default: map.txt beside the program)."), QStringLiteral("file")},
         {kSize, QStringLiteral("Size table (default: size.txt beside the program)."), QStringLiteral("file")},
         {kNearest, QStringLiteral("Give a colour no code draws the code of the nearest colour, and count them.")},
         {kForce, QStringLiteral("Replace the output file if it exists (it may be the patch itself).")},
         {kDryRun, QStringLiteral("Tell what would change; write nothing.")},
-        {{QStringLiteral("h"), kHelp}, QStringLiteral("Show this help.")},
-        {{QStringLiteral("v"), kVersion}, QStringLiteral("Show the version.")},
     });
+    parser_.addOptions(helpAndVersionOptions());
     parser_.addPositionalArgument(QStringLiteral("patch"), QStringLiteral("The patch the pictures are in."),
                                   QStringLiteral("PATCH.vkp"));
     parser_.addPositionalArgument(
@@ -46,20 +37,15 @@ ImportCommandLine::ImportCommandLine() {
         QStringLiteral("IMAGE|FOLDER..."));
 }
 
-ImportCommandLine::Request ImportCommandLine::parse(const QStringList& arguments) {
-    if (!parser_.parse(arguments)) {
-        error_ = parser_.errorText();
-        return Request::BadUsage;
-    }
-    if (parser_.isSet(kHelp)) return Request::Help;
-    if (parser_.isSet(kVersion)) return Request::Version;
-    return check();
+LineRequest ImportCommandLine::parse(const QStringList& arguments) {
+    const LineRequest request = parseLine(parser_, arguments, &error_);
+    return request == LineRequest::Run ? check() : request;
 }
 
-ImportCommandLine::Request ImportCommandLine::check() {
+LineRequest ImportCommandLine::check() {
     const auto bad = [this](QString why) {
         error_ = std::move(why);
-        return Request::BadUsage;
+        return LineRequest::BadUsage;
     };
     ImportOptions& o = options_;
     QStringList positional = parser_.positionalArguments();
@@ -74,14 +60,11 @@ ImportCommandLine::Request ImportCommandLine::check() {
     o.force = parser_.isSet(kForce);
     o.dryRun = parser_.isSet(kDryRun);
     if (parser_.isSet(kTransparent)) {
-        const QString name = parser_.value(kTransparent);
-        const auto* found = std::find_if(kTransparentNames.begin(), kTransparentNames.end(),
-                                         [&](const auto& entry) { return name == QLatin1String(entry.first); });
-        if (found == kTransparentNames.end())
-            return bad(QStringLiteral("--transparent takes form, phone or standard."));
-        o.transparent = found->second;
+        const std::optional<TransparentColour> named = transparentNamed(parser_.value(kTransparent));
+        if (!named) return bad(QStringLiteral("--transparent takes form, phone or standard."));
+        o.transparent = *named;
     }
-    return Request::Run;
+    return LineRequest::Run;
 }
 
 }  // namespace hexpane

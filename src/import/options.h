@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "gui/command_line.h"
 #include "picture/render.h"
 
 namespace hexpane {
@@ -23,12 +24,10 @@ struct ImportOptions {
 
 class ImportCommandLine {
 public:
-    enum class Request { Run, Help, Version, BadUsage };
-
     ImportCommandLine();
 
     // arguments[0] is the program. Needs no application object.
-    Request parse(const QStringList& arguments);
+    LineRequest parse(const QStringList& arguments);
     const ImportOptions& options() const { return options_; }
     const QString& error() const { return error_; }  // after BadUsage
 
@@ -36,7 +35,7 @@ public:
     QString helpText() const { return parser_.helpText(); }
 
 private:
-    Request check();
+    LineRequest check();
 
     QCommandLineParser parser_;
     ImportOptions options_;
