@@ -10,6 +10,7 @@
 #include "export/run.h"
 #include "gui/path_bytes.h"
 #include "gui/report.h"
+#include "gui/saved_file.h"
 
 namespace {
 
@@ -38,6 +39,8 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool d
 int main(int argc, char** argv) {
     // A write past a file-size limit must fail and be reported, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Stopped by a signal, the program leaves no part of a file it was writing.
+    hexpane::finishSavesOnSignals();
     using hexpane::CommandLine;
     // Parsed before the application object exists, which is chosen by what is asked.
     QStringList arguments;

@@ -1,15 +1,13 @@
-// Saving an image as a file: a 24-bit Windows bitmap for the panes, or a PNG.
-// The image goes to a temporary file beside the target and takes its name
-// only once complete, so a failed save leaves an existing file as it was and
-// no part of a new one.
+// Saving an image as a file: a 24-bit Windows bitmap for the panes, or a PNG,
+// whole or not at all, as saveFile saves any file.
 #pragma once
 
 #include <QImage>
 #include <QString>
 
-namespace hexpane {
+#include "gui/saved_file.h"
 
-enum class Existing { Replace, Keep };
+namespace hexpane {
 
 // Empty on success; otherwise a message that names the file and gives the
 // reason. format is an image format Qt writes: "bmp" or "png". With Keep, a

@@ -1,0 +1,58 @@
+// Saving a file whole or not at all. The content goes to a file without a name
+// in the target's folder, which takes the target's name only once complete, so
+// a failed save leaves an existing file as it was and no part of a new one, and
+// a process ended by a signal leaves nothing behind. A symbolic link at the
+// target's name is a name to replace, never a way to write elsewhere.
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace hexpane {
+
+enum class Existing { Replace, Keep };
+
+// Takes the content of a file being saved, piece by piece, in order.
+class FileSink {
+public:
+    FileSink(const FileSink&) = delete;
+    FileSink& operator=(const FileSink&) = delete;
+    ~FileSink() = default;
+
+    // False once a piece could not be written; error() then says why.
+    bool write(const char* data, std::size_t size);
+    // For the producer's own failure: keeps reason as the error and returns false.
+    bool fail(const QString& reason);
+    const QString& error() const { return error_; }
+
+private:
+    friend struct SinkAccess;
+    explicit FileSink(int fd) : fd_(fd) {}  // -1: the content is kept in memory
+    bool writeOut(const char* data, std::size_t size);
+    bool flush();
+
+    int fd_;
+    std::string buffer_;
+    QString error_;
+};
+
+// Empty on success, else "Cannot save PATH:\n<reason>". write is called once,
+// unless the save is refused first, and hands the content to the sink; it
+// returns false to give up, which leaves everything as it was. With Keep, a
+// file that exists, or comes to be while this one is written, stays as it is.
+// A file that grants no one write permission, or that this user may not
+// write, is refused; a replaced file keeps its permissions, and its owner and
+// group where this user may give them.
+QString saveFile(const QString& path, Existing existing, const std::function<bool(FileSink&)>& write);
+
+// For each program's main(): SIGINT, SIGTERM and SIGHUP then wait for a file
+// taking its name in another thread, and remove an unfinished temporary file,
+// before they end the process as before. A signal the program was started
+// ignoring stays ignored. Without it a save still leaves nothing behind when
+// the signal reaches the thread that saves, as it does in one thread alone.
+void finishSavesOnSignals();
+
+}  // namespace hexpane
