@@ -7,12 +7,15 @@
 
 #include "gui/path_bytes.h"
 #include "gui/report.h"
+#include "gui/saved_file.h"
 #include "import/options.h"
 #include "import/run.h"
 
 int main(int argc, char** argv) {
     // A write past a file-size limit must fail and be reported, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Stopped by a signal, the program leaves no part of the patch it was writing.
+    hexpane::finishSavesOnSignals();
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << hexpane::pathFromBytes(argv[i]);
     hexpane::ImportCommandLine line;
