@@ -104,6 +104,9 @@ QImage readImage(const QString& path, PictureSize size, const QString& picture, 
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    // By its content, whatever its name says; only the two formats the exporter writes.
+    if (const QByteArray format = reader.format(); format != "bmp" && format != "png")
+        return refuse(ExitStatus::Failed, QStringLiteral("cannot read it: it is no .bmp or .png image."));
     // The size is known before the pixels are decoded, which a file claiming a huge size would exhaust memory with.
     const auto wrongSize = [&](QSize found) {
         return refuse(ExitStatus::Incomplete, QStringLiteral("it is %1x%2, but picture %3 is %4x%5.")
