@@ -111,9 +111,10 @@ int main(int argc, char** argv) {
     fs::remove_all(scratch);
 
     const double peakMb = double(peakKib) * 1024 / 1e6;
-    std::printf("import of every picture, unchanged, from a %.0f MB patch: %.3f s; export of it: %.3f s "
-                "(ratio %.2f, goal <= 1.5)\n",
-                patchMb, imported, exported, imported / exported);
+    std::printf(
+        "import of every picture, unchanged, from a %.0f MB patch: %.3f s; export of it: %.3f s "
+        "(ratio %.2f, goal <= 1.5)\n",
+        patchMb, imported, exported, imported / exported);
     std::printf("import peak memory: %.0f MB = %.2f x the patch (goal <= 2 x the patch + the largest image, %.2f MB)\n",
                 peakMb, peakMb / patchMb, double(largestImage) / 1e6);
 }
