@@ -56,6 +56,7 @@ public:
 
 private:
     std::optional<PixelCodes::Code> codeFor(int x, int y, QRgb shown, QRgb drawn);
+    // Decided once, on the text as read: it is asked before the first change.
     bool lowerCase() {
         if (!lowerCase_) lowerCase_ = inLowerCase(hex_);
         return *lowerCase_;
