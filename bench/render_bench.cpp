@@ -54,6 +54,17 @@ void BM_RenderPane(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderPane)->Args({2048, 2048})->Args({176, 220})->Unit(benchmark::kMicrosecond);
 
+// What a table costs before its first draw: 256 codes added, then the colours
+// of all two-character codes made, once per table.
+void BM_FirstDrawSetUp(benchmark::State& state) {
+    for (auto _ : state) {
+        const ColourTable colours = fullTable();
+        benchmark::DoNotOptimize(colours.codeColours().data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FirstDrawSetUp)->Unit(benchmark::kMicrosecond);
+
 // The floor to compare against: one copy of the same hex text.
 void BM_CopyHexText(benchmark::State& state) {
     const std::int64_t pixels = state.range(0) * state.range(1);

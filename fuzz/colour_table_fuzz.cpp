@@ -10,9 +10,12 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "table_problems.h"
 #include "tables/colour_table.h"
 
 namespace {
+
+using Kind = hexpane::TableProblemKind;
 
 std::string folded(std::string_view code) {
     std::string key;
@@ -61,18 +64,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     fuzz::View view(text);
     std::istream in(&view);
-    std::vector<std::string> problems;
-    const hexpane::ColourTable table = hexpane::readColourTable(in, &problems);
+    std::vector<hexpane::TableProblem> problems;
+    const hexpane::ColourTable table = hexpane::readColourTable(in, problems);
 
     const auto lines = fuzz::tableLines(text);
     FUZZ_CHECK(table.size() <= lines.size());
 
     std::map<unsigned, hexpane::ColourValue> first;  // key of the code -> colour of its first line
+    std::map<unsigned, std::size_t> firstLine;       // key of the code -> its first line
+    std::vector<hexpane::TableProblem> repeats;      // the repeated codes, as found
+    std::size_t number = 0;
     bool pixelCode = false;
     for (const std::string_view line : lines) {
+        ++number;
         const std::string_view code = line.substr(0, 2);
         const hexpane::ColourValue colour = component(line, 8) | component(line, 6) << 8 | component(line, 4) << 16;
         const auto entry = first.emplace(key(code), colour).first;
+        const auto [given, fresh] = firstLine.emplace(key(code), number);
+        if (!fresh) {
+            repeats.push_back(
+                {.kind = Kind::RepeatedCode, .line = number, .firstLine = given->second, .code = std::string(code)});
+        }
         pixelCode = pixelCode || code.size() == 2;
 
         const auto found = table.lookup(code);
@@ -84,11 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(table.size() == first.size());
 
-    // A repeated code is reported: the first five, then how many more.
-    // Then a NUL byte anywhere, and a table without a two-character code, are reported once each.
-    const std::size_t repeats = lines.size() - first.size();
-    FUZZ_CHECK(problems.size() ==
-               (repeats <= 5 ? repeats : 6) + (text.find('\0') != std::string_view::npos) + !pixelCode);
+    FUZZ_CHECK(problems ==
+               fuzz::reported(repeats, text, pixelCode ? std::nullopt : std::optional(Kind::NoPixelColour)));
 
     // Keys are the code alone, at most two characters.
     if (size >= 3) FUZZ_CHECK(!table.lookup(text.substr(0, 3)).has_value());
@@ -103,10 +112,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string_view prefix = text.substr(0, size * data[0] / 256);
         fuzz::View failing(prefix, true);
         std::istream failingIn(&failing);
-        std::vector<std::string> failed;
-        const hexpane::ColourTable partial = hexpane::readColourTable(failingIn, &failed);
+        std::vector<hexpane::TableProblem> failed;
+        const hexpane::ColourTable partial = hexpane::readColourTable(failingIn, failed);
         const auto complete = fuzz::tableLines(fuzz::completeLines(prefix));
-        FUZZ_CHECK(!failed.empty() && fuzz::tellsReadError(failed.back(), complete.size()));
+        FUZZ_CHECK(!failed.empty() &&
+                   (failed.back() == hexpane::TableProblem{.kind = Kind::ReadFailure, .line = complete.size()}));
         std::set<unsigned> codes;
         for (const std::string_view line : complete) {
             const std::string_view code = line.substr(0, 2);

@@ -63,15 +63,6 @@ inline std::vector<std::string_view> tableLines(std::string_view text) {
     return lines;
 }
 
-// The problem a table reader adds when the file fails after `lines` complete
-// lines: it says so, and names the last line read when there is one.
-inline bool tellsReadError(std::string_view problem, std::size_t lines) {
-    if (problem.find("could not be read") == std::string_view::npos) return false;
-    if (lines == 0) return true;
-    const std::string number = " " + std::to_string(lines);
-    return problem.size() >= number.size() && problem.substr(problem.size() - number.size()) == number;
-}
-
 inline std::string_view trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};

@@ -1,6 +1,6 @@
-// readSizeTable and findSizes: every record is a line split at its commas, its
-// pixel count reads back as width times height, and a lookup returns exactly
-// the records of that count, in table order.
+// readSizeTable, findSizes and SizeIndex: every record is a line split at its
+// commas, its pixel count reads back as width times height, a lookup returns
+// exactly the records of that count, in table order, and the index the first.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -11,29 +11,36 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "table_problems.h"
 #include "tables/number_reader.h"
 #include "tables/size_table.h"
 
 namespace {
 
+using Kind = hexpane::TableProblemKind;
+
 bool same(const hexpane::SizeRecord& a, const hexpane::SizeRecord& b) {
     return a.width == b.width && a.height == b.height && a.pixelCount == b.pixelCount;
 }
 
-// `counts` holds readNumber of each record's pixel count, read once for all lookups.
-void checkLookup(const std::vector<hexpane::SizeRecord>& sizes, const std::vector<double>& counts, std::int32_t count) {
+// `counts` holds readNumber of each record's pixel count, read once for all
+// lookups; the index gives the first record findSizes gives, as it stands in sizes.
+void checkLookup(const std::vector<hexpane::SizeRecord>& sizes, const std::vector<double>& counts,
+                 const hexpane::SizeIndex& index, std::int32_t count) {
     const auto found = hexpane::findSizes(sizes, count);
     if (count < 0) {  // a count beyond 32 bits fits nothing
-        FUZZ_CHECK(found.empty());
+        FUZZ_CHECK(found.empty() && index.first(count) == nullptr);
         return;
     }
     std::size_t next = 0;
     for (std::size_t i = 0; i < sizes.size(); ++i) {
         if (counts[i] != count) continue;
         FUZZ_CHECK(next < found.size() && same(found[next], sizes[i]));
+        if (next == 0) FUZZ_CHECK(index.first(count) == &sizes[i]);
         ++next;
     }
     FUZZ_CHECK(next == found.size());
+    if (found.empty()) FUZZ_CHECK(index.first(count) == nullptr);
 }
 
 }  // namespace
@@ -42,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     fuzz::View view(text);
     std::istream in(&view);
-    std::vector<std::string> problems;
-    const auto sizes = hexpane::readSizeTable(in, &problems);
+    std::vector<hexpane::TableProblem> problems;
+    const auto sizes = hexpane::readSizeTable(in, problems);
 
     const auto lines = fuzz::tableLines(text);
     FUZZ_CHECK(sizes.size() <= lines.size());
@@ -51,15 +58,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Field 0 stands before the first comma, field 1 between the first and the
     // second; a line whose product is no finite number is skipped.
     std::size_t next = 0;
+    std::size_t number = 0;
     bool usable = false;
+    std::vector<hexpane::TableProblem> skipped;  // the skipped lines, as found
     for (const std::string_view line : lines) {
+        ++number;
         const std::size_t comma = line.find(',');
         const std::string_view width = line.substr(0, comma);
         const std::string_view height = comma == std::string_view::npos
                                             ? std::string_view()
                                             : line.substr(comma + 1).substr(0, line.substr(comma + 1).find(','));
         const double product = hexpane::readNumber(width) * hexpane::readNumber(height);
-        if (!std::isfinite(product)) continue;
+        if (!std::isfinite(product)) {
+            skipped.push_back({.kind = Kind::ProductTooLarge, .line = number});
+            continue;
+        }
         FUZZ_CHECK(next < sizes.size());
         const hexpane::SizeRecord& record = sizes[next++];
         FUZZ_CHECK(record.width == width && record.height == height);
@@ -73,22 +86,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     FUZZ_CHECK(next == sizes.size());
-    const std::size_t skipped = lines.size() - sizes.size();
-    // Then a NUL byte anywhere, and a table without a usable size, are reported once each.
-    FUZZ_CHECK(problems.size() == (skipped <= 5 ? skipped : 6) + (text.find('\0') != std::string_view::npos) + !usable);
+    FUZZ_CHECK(problems == fuzz::reported(skipped, text, usable ? std::nullopt : std::optional(Kind::NoUsableSize)));
 
     // Every lookup reads all the records' counts, so a few counts are looked up:
     // none, an everyday one, the largest, one beyond 32 bits, and those of the
     // first and the last record.
     std::vector<double> counts;
     for (const hexpane::SizeRecord& size : sizes) counts.push_back(hexpane::readNumber(size.pixelCount));
+    const hexpane::SizeIndex index(sizes);
     for (const std::int32_t count : {0, 38720, std::numeric_limits<std::int32_t>::max(), -1}) {
-        checkLookup(sizes, counts, count);
+        checkLookup(sizes, counts, index, count);
     }
     if (!sizes.empty()) {
         for (const hexpane::SizeRecord* size : {&sizes.front(), &sizes.back()}) {
             const auto count = hexpane::readWholeNumber(size->pixelCount);
-            if (count) checkLookup(sizes, counts, *count);
+            if (count) checkLookup(sizes, counts, index, *count);
         }
     }
 
@@ -98,10 +110,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string_view prefix = text.substr(0, size * data[0] / 256);
         fuzz::View failing(prefix, true);
         std::istream failingIn(&failing);
-        std::vector<std::string> failed;
-        const auto partial = hexpane::readSizeTable(failingIn, &failed);
+        std::vector<hexpane::TableProblem> failed;
+        const auto partial = hexpane::readSizeTable(failingIn, failed);
         const auto complete = fuzz::tableLines(fuzz::completeLines(prefix));
-        FUZZ_CHECK(!failed.empty() && fuzz::tellsReadError(failed.back(), complete.size()));
+        FUZZ_CHECK(!failed.empty() &&
+                   (failed.back() == hexpane::TableProblem{.kind = Kind::ReadFailure, .line = complete.size()}));
         FUZZ_CHECK(partial.size() <= complete.size() && partial.size() <= sizes.size());
         for (std::size_t i = 0; i < partial.size(); ++i) FUZZ_CHECK(same(partial[i], sizes[i]));
         fuzz::View whole(fuzz::completeLines(prefix));

@@ -7,6 +7,7 @@
 #include <limits>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "gui/table_files.h"
 
@@ -14,14 +15,15 @@ namespace hexpane {
 
 QString besideProgram(const QString& name) { return QDir(QCoreApplication::applicationDirPath()).filePath(name); }
 
+Tables::Tables(ColourTable colourTable, std::vector<SizeRecord> sizeRecords)
+    : colours(std::move(colourTable)), sizes(std::move(sizeRecords)) {}
+
 Tables loadTables(const QString& mapPath, const QString& sizePath, QStringList& problems) {
     const auto orBeside = [](const QString& path, const char* name) {
         return path.isEmpty() ? besideProgram(QLatin1String(name)) : path;
     };
-    Tables tables;
-    tables.colours = loadColourTable(orBeside(mapPath, "map.txt"), problems);
-    tables.sizes = loadSizeTable(orBeside(sizePath, "size.txt"), problems);
-    return tables;
+    ColourTable colours = loadColourTable(orBeside(mapPath, "map.txt"), problems);
+    return {std::move(colours), loadSizeTable(orBeside(sizePath, "size.txt"), problems)};
 }
 
 std::vector<SizeRecord> sizesOf(const PictureRecord& picture, const Tables& tables) {
@@ -29,7 +31,8 @@ std::vector<SizeRecord> sizesOf(const PictureRecord& picture, const Tables& tabl
 }
 
 std::optional<PictureSize> pictureSize(const PictureRecord& picture, const Tables& tables) {
-    return drawingSize(sizesOf(picture, tables));
+    const SizeRecord* first = tables.index.first(pixelCount(picture));
+    return first ? drawingSize(*first) : std::nullopt;
 }
 
 QString sizeText(const std::optional<PictureSize>& size) {

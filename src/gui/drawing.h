@@ -23,9 +23,20 @@
 
 namespace hexpane {
 
+// The colour table and the size table, with the sizes indexed by pixel count.
+// Moved, never copied: the index points into the size records.
 struct Tables {
+    Tables() = default;
+    Tables(ColourTable colourTable, std::vector<SizeRecord> sizeRecords);
+    Tables(Tables&&) = default;
+    Tables& operator=(Tables&&) = default;
+    Tables(const Tables&) = delete;
+    Tables& operator=(const Tables&) = delete;
+    ~Tables() = default;
+
     ColourTable colours;
     std::vector<SizeRecord> sizes;
+    SizeIndex index{sizes};
 };
 
 // The file of that name in the folder that holds the program.

@@ -10,10 +10,15 @@
 
 #include "tables/colour_table.h"
 #include "tables/size_table.h"
+#include "tables/table_problem.h"
 
 namespace hexpane {
 
 ColourTable loadColourTable(const QString& path, QStringList& problems);
 std::vector<SizeRecord> loadSizeTable(const QString& path, QStringList& problems);
+
+// A table problem as the user reads it, without the file's name; a code's
+// control characters and the like are shown by their number.
+QString tableProblemText(const TableProblem& problem);
 
 }  // namespace hexpane

@@ -1,6 +1,7 @@
 #include "tables/colour_table.h"
 
 #include <map>
+#include <utility>
 
 #include "tables/table_lines.h"
 
@@ -39,6 +40,10 @@ ColourValue component(std::string_view line, std::size_t from) {
     return value;
 }
 
+// The other byte that folds to a folded byte: the small letter of a capital,
+// else the byte itself.
+constexpr std::size_t unfolded(std::size_t byte) { return (byte >= 'A' && byte <= 'Z') ? byte + ('a' - 'A') : byte; }
+
 // A code of at most two characters, its letter case folded, as one number.
 unsigned foldedCode(std::string_view code) {
     unsigned key = static_cast<unsigned>(code.size());
@@ -72,6 +77,7 @@ bool ColourTable::add(std::string_view code, ColourValue colour) {
     if (entry != 0) return false;
     entry = kTaken | colour;
     ++size_;
+    if (code.size() == 2) codeColours_.drop();
     return true;
 }
 
@@ -84,13 +90,56 @@ std::optional<ColourValue> ColourTable::lookup(std::string_view code) const {
 
 std::size_t ColourTable::size() const { return size_; }
 
+const ColourTable::CodeColours& ColourTable::codeColours() const { return codeColours_.get(*this); }
+
+// Only the pages that hold keys are visited: a table costs the zeroing of the
+// array and a few stores for each of its codes.
+std::unique_ptr<const ColourTable::CodeColours> ColourTable::makeCodeColours() const {
+    auto colours = std::make_unique<CodeColours>();  // all black
+    for (std::size_t page = 0; page < colours->size() / kPageSize; ++page) {
+        if (pages_[page] == 0) continue;
+        for (std::size_t key = page * kPageSize; key < (page + 1) * kPageSize; ++key) {
+            const std::uint64_t entry = find(key);
+            if (entry == 0) continue;
+            // The key is the folded code: a capital letter in it stands for the small one too.
+            for (const std::size_t first : {key >> 8, unfolded(key >> 8)}) {
+                for (const std::size_t second : {key & 255, unfolded(key & 255)}) {
+                    (*colours)[first << 8 | second] = static_cast<ColourValue>(entry);
+                }
+            }
+        }
+    }
+    return colours;
+}
+
+ColourTable::CodeColoursCache& ColourTable::CodeColoursCache::operator=(const CodeColoursCache& other) {
+    if (this == &other) return *this;
+    std::shared_ptr<const CodeColours> colours = other.shared();
+    const std::lock_guard lock(mutex_);
+    colours_ = std::move(colours);
+    return *this;
+}
+
+const ColourTable::CodeColours& ColourTable::CodeColoursCache::get(const ColourTable& table) const {
+    const std::lock_guard lock(mutex_);
+    if (!colours_) colours_ = table.makeCodeColours();
+    return *colours_;
+}
+
+std::shared_ptr<const ColourTable::CodeColours> ColourTable::CodeColoursCache::shared() const {
+    const std::lock_guard lock(mutex_);
+    return colours_;
+}
+
+namespace {
+
 // A line is the code in characters 1-2, a separator, then blue, green and red
 // as two hexadecimal digits each. Nothing is checked: a short line gives 0 for
 // the components it lacks, and an empty line is the empty code. A repeated code
 // keeps its first colour and is reported.
-ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems) {
+ColourTable readColours(std::istream& in, std::vector<TableProblem>* problems) {
     ColourTable table;
-    TableProblems found(problems, "repeated code");
+    TableProblems found(problems, TableProblemKind::RepeatedCode);
     std::map<unsigned, std::size_t> firstLine;  // folded code -> line, for the reports
     std::string line;
     std::size_t number = 0;
@@ -105,17 +154,25 @@ ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems
         if (table.add(code, red | green << 8 | blue << 16)) {
             if (code.size() == 2) ++pixelCodes;
             if (found.wanted()) firstLine.emplace(foldedCode(code), number);
-        } else if (found.showsNext()) {
-            found.add("line " + std::to_string(number) + ": the code \"" + std::string(code) +
-                      "\" was already given on line " + std::to_string(firstLine[foldedCode(code)]) +
-                      "; the first one is kept");
-        } else {
-            found.add({});  // a broken table repeats codes on nearly every line: past the first few, only counted
+        } else if (found.wanted()) {
+            found.add({.kind = TableProblemKind::RepeatedCode,
+                       .line = number,
+                       .firstLine = firstLine[foldedCode(code)],
+                       .code = std::string(code)});
         }
     }
-    found.finish(in, number,
-                 pixelCodes > 0 ? nullptr : "it gives no colour to any pixel code, so every pixel is drawn black");
+    found.finish(in, number, pixelCodes > 0 ? std::nullopt : std::optional(TableProblemKind::NoPixelColour));
     return table;
+}
+
+}  // namespace
+
+ColourTable readColourTable(std::istream& in, std::vector<TableProblem>& problems) {
+    return readColours(in, &problems);
+}
+
+ColourTable readColourTable(std::istream& in, std::vector<std::string>* problems) {
+    return readDescribed([&](std::vector<TableProblem>* found) { return readColours(in, found); }, problems);
 }
 
 }  // namespace hexpane

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string_view>
 
 #include "tables/number_reader.h"
@@ -27,14 +28,12 @@ std::string pixelCountText(double product) {
     return std::string(text.data(), result.ptr);
 }
 
-}  // namespace
-
 // Fields 0 and 1 are the texts before the first comma and between the first
 // and the second; whatever follows the second comma is dropped. A line whose
 // product is not a finite number describes no picture and is skipped.
-std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>* problems) {
+std::vector<SizeRecord> readSizes(std::istream& in, std::vector<TableProblem>* problems) {
     std::vector<SizeRecord> sizes;
-    TableProblems found(problems, "skipped line");
+    TableProblems found(problems, TableProblemKind::ProductTooLarge);
     std::string line;
     std::size_t number = 0;
     bool usable = false;
@@ -51,18 +50,33 @@ std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>
         }
         const double product = readNumber(width) * readNumber(height);
         if (!std::isfinite(product)) {
-            found.add("line " + std::to_string(number) +
-                      ": the width times the height is too large a number; the line is skipped");
+            found.add({.kind = TableProblemKind::ProductTooLarge, .line = number});
             continue;
         }
         sizes.push_back({std::string(width), std::string(height), pixelCountText(product)});
-        usable = usable || drawingSize(std::span(&sizes.back(), 1));
+        usable = usable || drawingSize(sizes.back());
     }
-    found.finish(in, number,
-                 usable ? nullptr
-                        : "it gives no usable size (a whole width and height of at least 1), "
-                          "so every picture shows Error");
+    found.finish(in, number, usable ? std::nullopt : std::optional(TableProblemKind::NoUsableSize));
     return sizes;
+}
+
+// The count a pixel-count text stands for, when it is one a picture can have.
+std::optional<std::int32_t> pictureCount(const std::string& text) {
+    const double count = readNumber(text);
+    if (!(count >= 0 && count <= std::numeric_limits<std::int32_t>::max() && count == std::trunc(count))) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(count);
+}
+
+}  // namespace
+
+std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<TableProblem>& problems) {
+    return readSizes(in, &problems);
+}
+
+std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>* problems) {
+    return readDescribed([&](std::vector<TableProblem>* found) { return readSizes(in, found); }, problems);
 }
 
 // A count below 0 stands for one beyond 32 bits: it fits no picture size.
@@ -75,12 +89,28 @@ std::vector<SizeRecord> findSizes(const std::vector<SizeRecord>& sizes, std::int
     return found;
 }
 
-std::optional<PictureSize> drawingSize(std::span<const SizeRecord> found) {
-    if (found.empty()) return std::nullopt;
-    const auto width = readWholeNumber(found.front().width);
-    const auto height = readWholeNumber(found.front().height);
+SizeIndex::SizeIndex(std::span<const SizeRecord> sizes) : sizes_(sizes) {
+    first_.reserve(sizes.size());
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        if (const auto count = pictureCount(sizes[i].pixelCount)) first_.emplace(*count, i);
+    }
+}
+
+const SizeRecord* SizeIndex::first(std::int32_t pixelCount) const {
+    const auto found = first_.find(pixelCount);
+    return found == first_.end() ? nullptr : &sizes_[found->second];
+}
+
+std::optional<PictureSize> drawingSize(const SizeRecord& first) {
+    const auto width = readWholeNumber(first.width);
+    const auto height = readWholeNumber(first.height);
     if (!width || !height || *width < 1 || *height < 1) return std::nullopt;
     return PictureSize{*width, *height};
+}
+
+std::optional<PictureSize> drawingSize(std::span<const SizeRecord> found) {
+    if (found.empty()) return std::nullopt;
+    return drawingSize(found.front());
 }
 
 }  // namespace hexpane

@@ -7,7 +7,10 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
+
+#include "tables/table_problem.h"
 
 namespace hexpane {
 
@@ -15,8 +18,28 @@ struct SizeRecord {
     std::string width, height, pixelCount;  // fields 0, 1, 2
 };
 
+// Problems are appended to `problems`, as data.
+std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<TableProblem>& problems);
+// The same, with each problem described in a line of text.
 std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>* problems = nullptr);
+
+// Every record whose pixel count reads as `pixelCount`, in table order.
 std::vector<SizeRecord> findSizes(const std::vector<SizeRecord>& sizes, std::int32_t pixelCount);
+
+// The records indexed once by pixel count, so that a lookup does not grow with
+// the table: for each count, the first record whose pixel-count text reads as
+// exactly that count (one read as a fraction, below 0 or beyond 32 bits fits
+// no picture), as findSizes(sizes, count).front() would give. The records must
+// outlive the index, unchanged.
+class SizeIndex {
+public:
+    explicit SizeIndex(std::span<const SizeRecord> sizes);
+    const SizeRecord* first(std::int32_t pixelCount) const;  // null when no record has the count
+
+private:
+    std::span<const SizeRecord> sizes_;
+    std::unordered_map<std::int32_t, std::size_t> first_;  // count -> its first record in sizes_
+};
 
 struct PictureSize {
     std::int32_t width, height;
@@ -24,7 +47,8 @@ struct PictureSize {
 
 // The size a picture is drawn at: that of the first record found, when its
 // width and height texts are whole numbers of at least 1; otherwise none, and
-// the picture shows "Error".
+// the picture shows "Error" (even when a later record would do).
+std::optional<PictureSize> drawingSize(const SizeRecord& first);
 std::optional<PictureSize> drawingSize(std::span<const SizeRecord> found);
 
 }  // namespace hexpane

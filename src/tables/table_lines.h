@@ -4,10 +4,13 @@
 
 #include <cstddef>
 #include <istream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "tables/table_problem.h"
 
 namespace hexpane {
 
@@ -36,19 +39,16 @@ inline bool readTableLine(std::istream& in, std::string& line) {
 // there were, so that a broken file cannot flood the message box.
 class TableProblems {
 public:
-    // `more` names one of the problems not shown: "repeated code" gives
-    // "and 3 more repeated codes". Collects nothing when `out` is null. A problem
-    // that will not be shown may be added as empty text: it is only counted.
-    TableProblems(std::vector<std::string>* out, std::string_view more) : out_(out), more_(more) {}
+    // Collects nothing when `out` is null. `lineKind` is the kind of the
+    // problems of single lines, which are counted past the first few.
+    TableProblems(std::vector<TableProblem>* out, TableProblemKind lineKind) : out_(out), lineKind_(lineKind) {}
 
     bool wanted() const { return out_ != nullptr; }
-    // Whether the next problem added is shown in full, and so worth the text.
-    bool showsNext() const { return out_ && shown_ < kShown; }
 
-    void add(std::string text) {
+    void add(TableProblem problem) {
         if (!out_) return;
         if (shown_ < kShown) {
-            out_->push_back(std::move(text));
+            out_->push_back(std::move(problem));
             ++shown_;
         } else {
             ++hidden_;
@@ -62,32 +62,35 @@ public:
     // Call once the file has been read: adds the count of problems not shown,
     // what is wrong with the file as a whole (`useless`, when the table gives
     // nothing to use), and notes a read failure, after `lines` complete lines.
-    void finish(const std::istream& in, std::size_t lines, const char* useless = nullptr) {
+    void finish(const std::istream& in, std::size_t lines, std::optional<TableProblemKind> useless) {
         if (!out_) return;
         if (hidden_ > 0) {
-            out_->push_back("and " + std::to_string(hidden_) + " more " + std::string(more_) +
-                            (hidden_ > 1 ? "s" : ""));
+            out_->push_back({.kind = TableProblemKind::NotShown, .count = hidden_, .hiddenKind = lineKind_});
         }
-        if (holdsNul_) {
-            out_->push_back(
-                "the file holds NUL bytes, so it is no plain 8-bit text file "
-                "(saved as UTF-16, or not a text file at all?)");
-        }
-        if (useless) out_->push_back(useless);
-        if (in.bad()) {
-            out_->push_back(lines == 0 ? std::string("the file could not be read")
-                                       : "the file could not be read past line " + std::to_string(lines));
-        }
+        if (holdsNul_) out_->push_back({.kind = TableProblemKind::NulBytes});
+        if (useless) out_->push_back({.kind = *useless});
+        if (in.bad()) out_->push_back({.kind = TableProblemKind::ReadFailure, .line = lines});
     }
 
 private:
     static constexpr std::size_t kShown = 5;
 
-    std::vector<std::string>* out_;
-    std::string more_;
+    std::vector<TableProblem>* out_;
+    TableProblemKind lineKind_;
     std::size_t shown_ = 0;
     std::size_t hidden_ = 0;
     bool holdsNul_ = false;
 };
+
+// A reader's problems as one-line descriptions, for its text form: `read`
+// takes the list of problems to fill, or null for none.
+template <typename Read>
+auto readDescribed(Read read, std::vector<std::string>* problems) {
+    if (!problems) return read(nullptr);
+    std::vector<TableProblem> found;
+    auto table = read(&found);
+    for (const TableProblem& problem : found) problems->push_back(describe(problem));
+    return table;
+}
 
 }  // namespace hexpane

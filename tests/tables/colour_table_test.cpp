@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <random>
 #include <sstream>
 
 #include "table_problems.h"
@@ -12,7 +14,14 @@
 namespace hexpane {
 namespace {
 
-ColourTable read(const std::string& text, std::vector<std::string>* problems = nullptr) {
+using Kind = TableProblemKind;
+
+ColourTable read(const std::string& text) {
+    std::istringstream in(text);
+    return readColourTable(in);
+}
+
+ColourTable read(const std::string& text, std::vector<TableProblem>& problems) {
     std::istringstream in(text);
     return readColourTable(in, problems);
 }
@@ -50,44 +59,83 @@ TEST(ReadColourTable, OneLineAddsOneColourUnderItsCode) {
 }
 
 TEST(ReadColourTable, RepeatedCodeKeepsTheFirstAndIsReported) {
-    std::vector<std::string> problems;
-    const ColourTable table = read("c0 0000FF\n00 000000\r\nC0 FFFFFF\r\r\n\n", &problems);
+    std::vector<TableProblem> problems;
+    const ColourTable table = read("c0 0000FF\n00 000000\r\nC0 FFFFFF\r\r\n\n", problems);
     EXPECT_EQ(table.size(), 3u);  // c0, 00 and the empty line's code
     EXPECT_EQ(table.lookup("C0"), 0x0000FFu);
-    ASSERT_EQ(problems.size(), 2u);
-    EXPECT_EQ(problems[0], "line 3: the code \"C0\" was already given on line 1; the first one is kept");
-    EXPECT_EQ(problems[1], "line 5: the code \"\" was already given on line 4; the first one is kept");
+    EXPECT_EQ(problems, (std::vector<TableProblem>{
+                            {.kind = Kind::RepeatedCode, .line = 3, .firstLine = 1, .code = "C0"},
+                            {.kind = Kind::RepeatedCode, .line = 5, .firstLine = 4, .code = ""},
+                        }));
 }
 
 TEST(ReadColourTable, ReportsAtMostFiveRepeatsThenACount) {
-    std::vector<std::string> problems;
-    const ColourTable table = read("00 000001\n00\n00\n00\n00\n00\n00\n00\n", &problems);
+    std::vector<TableProblem> problems;
+    const ColourTable table = read("00 000001\n00\n00\n00\n00\n00\n00\n00\n", problems);
     EXPECT_EQ(table.lookup("00"), 0x000001u);
     ASSERT_EQ(problems.size(), 6u);
-    EXPECT_EQ(problems[4].rfind("line 6:", 0), 0u);
-    EXPECT_EQ(problems[5], "and 2 more repeated codes");
+    EXPECT_EQ(problems[4].line, 6u);
+    EXPECT_EQ(problems[5], (TableProblem{.kind = Kind::NotShown, .count = 2, .hiddenKind = Kind::RepeatedCode}));
 }
 
 TEST(ReadColourTable, ATableThatGivesNothingOrIsNoTextIsReported) {
     using namespace std::string_literals;
     const struct {
         std::string text;
-        const char* problem;
+        std::optional<Kind> problem;
     } rows[] = {
-        {"", "gives no colour"},      {"\r\n", "gives no colour"},
-        {"7\r\n", "gives no colour"}, {"0\0000\0 \0F\0F\0F\0\r\0\n\0"s, "NUL bytes"},  // UTF-16
-        {"00 000000\r\n", nullptr},
+        {"", Kind::NoPixelColour},       {"\r\n", Kind::NoPixelColour},
+        {"7\r\n", Kind::NoPixelColour},  {"0\0000\0 \0F\0F\0F\0\r\0\n\0"s, Kind::NulBytes},  // UTF-16
+        {"00 000000\r\n", std::nullopt},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.text));
-        std::vector<std::string> problems;
-        read(row.text, &problems);
+        std::vector<TableProblem> problems;
+        read(row.text, problems);
         EXPECT_TRUE(reports(problems, row.problem));
     }
 }
 
+// A small alphabet, so that codes repeat and meet their other case: letters
+// and their neighbours on either side, digits, bytes that are letters in
+// 8-bit code pages (never folded), control bytes.
+constexpr std::string_view kCodeBytes = "aAzZ09@[`{\0\x1b\xC9\xE9";
+
+void addRandomCodes(ColourTable& table, std::mt19937& random) {
+    for (int n = 0; n < 40; ++n) {
+        std::string code(1 + random() % 2, ' ');
+        for (char& c : code) c = kCodeBytes[random() % kCodeBytes.size()];
+        table.add(code, static_cast<ColourValue>(random()));
+    }
+}
+
+void expectDrawnAsLookedUp(const ColourTable& table) {
+    const ColourTable::CodeColours& colours = table.codeColours();
+    for (unsigned pair = 0; pair < colours.size(); ++pair) {
+        const char code[2] = {static_cast<char>(pair >> 8), static_cast<char>(pair & 255)};
+        ASSERT_EQ(colours[pair], table.lookup(std::string_view(code, 2)).value_or(0)) << "code " << pair;
+    }
+}
+
+// The table a picture is drawn through gives every two-character code its
+// lookup colour, black when there is none: as made, after more codes are
+// added, and in a copy made before them.
+TEST(CodeColours, EveryTwoCharacterCodeIsDrawnAsLookedUp) {
+    std::mt19937 random(1);
+    for (int round = 0; round < 8; ++round) {
+        ColourTable table;
+        addRandomCodes(table, random);
+        expectDrawnAsLookedUp(table);
+        const ColourTable copy = table;
+        addRandomCodes(table, random);
+        expectDrawnAsLookedUp(table);
+        expectDrawnAsLookedUp(copy);
+    }
+    expectDrawnAsLookedUp(ColourTable());
+}
+
 TEST(ShippedColourTable, HoldsEvery3_3_2Colour) {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "../../data/map.txt";
+    const auto path = std::filesystem::path(HEXPANE_SOURCE_DIR) / "data/map.txt";
     std::ifstream in(path, std::ios::binary);
     ASSERT_TRUE(in) << path;
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};
@@ -97,8 +145,8 @@ TEST(ShippedColourTable, HoldsEvery3_3_2Colour) {
     }
     EXPECT_EQ(lines, 256u);
 
-    std::vector<std::string> problems;
-    const ColourTable table = read(bytes, &problems);
+    std::vector<TableProblem> problems;
+    const ColourTable table = read(bytes, problems);
     EXPECT_TRUE(problems.empty());
     EXPECT_EQ(table.size(), 256u);
     const struct {

@@ -4,9 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <limits>
 #include <optional>
+#include <random>
 #include <set>
 #include <sstream>
+#include <tuple>
 #include <utility>
 
 #include "table_problems.h"
@@ -15,7 +19,14 @@
 namespace hexpane {
 namespace {
 
-std::vector<SizeRecord> read(const std::string& text, std::vector<std::string>* problems = nullptr) {
+using Kind = TableProblemKind;
+
+std::vector<SizeRecord> read(const std::string& text) {
+    std::istringstream in(text);
+    return readSizeTable(in);
+}
+
+std::vector<SizeRecord> read(const std::string& text, std::vector<TableProblem>& problems) {
     std::istringstream in(text);
     return readSizeTable(in, problems);
 }
@@ -100,12 +111,11 @@ TEST(ReadSizeTable, LinesEndAtCrLfLoneCrOrLoneLf) {
 }
 
 TEST(ReadSizeTable, SkipsAndReportsProductsBeyondRange) {
-    std::vector<std::string> problems;
-    const auto sizes = read("1,1\n1E200,1E200\n1E400,0\n2,2\n", &problems);
+    std::vector<TableProblem> problems;
+    const auto sizes = read("1,1\n1E200,1E200\n1E400,0\n2,2\n", problems);
     EXPECT_EQ(widths(sizes), (std::vector<std::string>{"1", "2"}));
-    ASSERT_EQ(problems.size(), 2u);
-    EXPECT_EQ(problems[0].rfind("line 2: ", 0), 0u) << problems[0];
-    EXPECT_EQ(problems[1].rfind("line 3: ", 0), 0u) << problems[1];
+    EXPECT_EQ(problems, (std::vector<TableProblem>{{.kind = Kind::ProductTooLarge, .line = 2},
+                                                   {.kind = Kind::ProductTooLarge, .line = 3}}));
 }
 
 TEST(ReadSizeTable, ReportsAReadFailureAndKeepsTheLinesBefore) {
@@ -115,26 +125,26 @@ TEST(ReadSizeTable, ReportsAReadFailureAndKeepsTheLinesBefore) {
         int_type underflow() override { throw std::ios_base::failure("disk gone"); }
     } buffer;
     std::istream in(&buffer);
-    std::vector<std::string> problems;
-    EXPECT_EQ(widths(readSizeTable(in, &problems)), (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(problems, std::vector<std::string>{"the file could not be read past line 2"});
+    std::vector<TableProblem> problems;
+    EXPECT_EQ(widths(readSizeTable(in, problems)), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(problems, (std::vector<TableProblem>{{.kind = Kind::ReadFailure, .line = 2}}));
 }
 
 TEST(ReadSizeTable, ATableThatGivesNothingOrIsNoTextIsReported) {
     using namespace std::string_literals;
     const struct {
         std::string text;
-        const char* problem;
+        std::optional<Kind> problem;
     } rows[] = {
-        {"", "no usable size"},
-        {"0,5\r\n-2,-3\r\nabc\r\n1.2,x\r\n", "no usable size"},
-        {"1\0,\0001\0\r\0\n\0"s, "NUL bytes"},  // UTF-16
-        {"0,5\r\n176,220\r\n", nullptr},
+        {"", Kind::NoUsableSize},
+        {"0,5\r\n-2,-3\r\nabc\r\n1.2,x\r\n", Kind::NoUsableSize},
+        {"1\0,\0001\0\r\0\n\0"s, Kind::NulBytes},  // UTF-16
+        {"0,5\r\n176,220\r\n", std::nullopt},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.text));
-        std::vector<std::string> problems;
-        read(row.text, &problems);
+        std::vector<TableProblem> problems;
+        read(row.text, problems);
         EXPECT_TRUE(reports(problems, row.problem));
     }
 }
@@ -155,6 +165,44 @@ TEST(FindSizes, ReturnsEveryRecordOfTheCountInTableOrder) {
     EXPECT_TRUE(findSizes({}, 0).empty());
     // -1 is a pixel count beyond 32 bits, which fits nothing, a "-1" record included.
     EXPECT_TRUE(findSizes(read("1,-1\n"), -1).empty());
+}
+
+// Pixel-count texts as a size table may hold them: whole, fractions, signs,
+// exponents, hexadecimal, at and beyond the 32-bit edge, with stray text.
+constexpr const char* kCountTexts[] = {
+    "0",   "-0",  "12", "12.0", "12.5",       "-12",        "1.2e1",      "&HC",         "&hc",   " 1 2 ",
+    "12x", "x12", "",   "1e-1", "2147483647", "2147483648", "4294967308", "-2147483648", "1e300",
+};
+
+// The index gives the record findSizes gives first, or none, for generated
+// tables and for every count their texts read as, and around them.
+TEST(SizeIndex, FirstAnswersAsFindSizes) {
+    std::mt19937 random(3);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<SizeRecord> sizes(random() % 12);
+        std::set<std::int32_t> counts = {
+            0, 1, 12, -1, std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()};
+        for (SizeRecord& size : sizes) {
+            const char* count = kCountTexts[random() % std::size(kCountTexts)];
+            size = {std::to_string(random() % 4), std::to_string(random() % 4), count};
+            const double read = readNumber(count);
+            if (read >= std::numeric_limits<std::int32_t>::min() && read <= std::numeric_limits<std::int32_t>::max()) {
+                counts.insert(static_cast<std::int32_t>(read));
+            }
+        }
+        const SizeIndex index(sizes);
+        for (const std::int32_t count : counts) {
+            SCOPED_TRACE(testing::Message() << "round " << round << ", count " << count);
+            const auto found = findSizes(sizes, count);
+            const SizeRecord* first = index.first(count);
+            ASSERT_EQ(first != nullptr, !found.empty());
+            if (first) {
+                EXPECT_EQ(std::tie(first->width, first->height, first->pixelCount),
+                          std::tie(found[0].width, found[0].height, found[0].pixelCount));
+                EXPECT_TRUE(first >= sizes.data() && first < sizes.data() + sizes.size());
+            }
+        }
+    }
 }
 
 TEST(DrawingSize, TheFirstRecordWhenItsSidesAreWholeAndPositive) {
@@ -182,7 +230,7 @@ TEST(DrawingSize, TheFirstRecordWhenItsSidesAreWholeAndPositive) {
 }
 
 TEST(ShippedSizeTable, KnownScreensWithNoSharedPixelCount) {
-    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "../../data/size.txt", std::ios::binary);
+    std::ifstream in(std::filesystem::path(HEXPANE_SOURCE_DIR) / "data/size.txt", std::ios::binary);
     ASSERT_TRUE(in);
     const auto sizes = readSizeTable(in);
     ASSERT_FALSE(sizes.empty());

@@ -1,0 +1,35 @@
+// What can be wrong in a table file, as data: the readers say what and where,
+// and each program words it for its users.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace hexpane {
+
+enum class TableProblemKind {
+    RepeatedCode,     // colour table: `code`, on `line`, was first given on `firstLine`; the first is kept
+    ProductTooLarge,  // size table: the width times the height on `line` is no finite number; the line is skipped
+    NotShown,         // `count` more problems of kind `hiddenKind` after the first few, which are listed
+    NulBytes,         // the file holds NUL bytes: it is no plain 8-bit text (UTF-16, or binary)
+    NoPixelColour,    // colour table: no two-character code has a colour, so every pixel is black
+    NoUsableSize,     // size table: no line has a whole width and height of at least 1
+    ReadFailure,      // reading failed after `line` complete lines (0: before any)
+};
+
+struct TableProblem {
+    TableProblemKind kind{};
+    std::size_t line = 0;
+    std::size_t firstLine = 0;
+    std::string code{};  // the code's bytes as the file has them, control characters and all
+    std::size_t count = 0;
+    TableProblemKind hiddenKind{};
+
+    bool operator==(const TableProblem&) const = default;
+};
+
+// A compact one-line description, in plain ASCII (other bytes of a code as
+// \xNN), for tools that want the problems as text.
+std::string describe(const TableProblem& problem);
+
+}  // namespace hexpane
