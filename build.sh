@@ -59,6 +59,7 @@ bench)
     build-bench/bench/open_bench
     bench/startup.sh build-bench
     build-bench/bench/export_bench
+    build-bench/bench/import_bench
     ;;
 *)
     echo "usage: $0 run|test|bench" >&2

@@ -1,5 +1,5 @@
-// Running the built hexpane-export (its path is HEXPANE_EXPORT_PROGRAM) the
-// way a script does, and the files a test writes for it.
+// Running the built hexpane-export (its path is HEXPANE_EXPORT_PROGRAM), or
+// another built program, the way a script does, and the files a test writes for it.
 #pragma once
 
 #include <QFile>
@@ -19,10 +19,11 @@ struct ExportRun {
     QByteArray out, err;
 };
 
-inline ExportRun runExport(const QStringList& arguments, const QString& workDir) {
+// Any of the built programs.
+inline ExportRun runProgram(const QString& program, const QStringList& arguments, const QString& workDir) {
     QProcess process;
     process.setWorkingDirectory(workDir);
-    process.start(QStringLiteral(HEXPANE_EXPORT_PROGRAM), arguments);
+    process.start(program, arguments);
     ExportRun run;
     // A generous deadline: the runs take well under a second, sanitized too.
     if (!process.waitForFinished(120'000)) {
@@ -34,6 +35,10 @@ inline ExportRun runExport(const QStringList& arguments, const QString& workDir)
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
+}
+
+inline ExportRun runExport(const QStringList& arguments, const QString& workDir) {
+    return runProgram(QStringLiteral(HEXPANE_EXPORT_PROGRAM), arguments, workDir);
 }
 
 inline void writeBytes(const QString& path, const std::string& bytes) {

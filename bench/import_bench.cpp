@@ -1,0 +1,120 @@
+// hexpane-import on the generated 64 MiB patch of 16-byte data lines that the
+// export benchmark uses, beside hexpane-export on the same patch in the same
+// run: every picture exported, then every new image imported back unchanged
+// into a new patch, which must equal the old byte for byte. Times are the best
+// of several runs, process start included; the peak memory is the importing
+// process's largest resident set (ru_maxrss, which may also count the little
+// this program holds when it starts the process).
+//
+//   import_bench [RUNS]   (default: 5)
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "generated_patch.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uintmax_t kFileSize = std::uintmax_t{64} << 20;
+constexpr int kBytesPerLine = 16;
+
+// As the export benchmark: sizes that size.txt lists.
+constexpr bench::Shape kShapes[] = {{176, 220}, {101, 80}, {132, 176}, {16, 16}, {24, 24},
+                                    {32, 32},   {48, 48},  {128, 160}, {46, 46}, {16, 16}};
+
+struct Run {
+    double seconds;
+    long peakKib;
+};
+
+// Runs a program with its output thrown away; the wall time and the peak memory.
+Run run(std::vector<std::string> args) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    int status = -1;
+    rusage usage{};
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) wait4(pid, &status, 0, &usage);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::cerr << args[0] << " failed\n";
+        std::exit(1);
+    }
+    return {seconds, usage.ru_maxrss};
+}
+
+bool sameFiles(const fs::path& a, const fs::path& b) {
+    std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
+    return std::equal(std::istreambuf_iterator<char>(x), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(y), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const fs::path scratch = fs::temp_directory_path() / "hexpane_import_bench";
+    fs::remove_all(scratch);
+    fs::create_directories(scratch);
+    const fs::path patch = scratch / "bench.vkp";
+    bench::writePatch(patch, kFileSize, kBytesPerLine, kShapes);
+
+    double exported = 1e9, imported = 1e9;
+    long peakKib = 0;
+    std::uintmax_t largestImage = 0;
+    for (int round = 0; round < runs; ++round) {
+        // Fresh folders each round, as in the export benchmark; nothing is deleted before the end.
+        const fs::path folder = scratch / ("export" + std::to_string(round));
+        const fs::path written = scratch / ("import" + std::to_string(round) + ".vkp");
+        fs::create_directories(folder);
+        sync();
+        exported = std::min(exported, run({HEXPANE_EXPORT_PROGRAM, "-o", folder.string(), patch.string()}).seconds);
+        sync();
+        const Run import =
+            run({HEXPANE_IMPORT_PROGRAM, patch.string(), (folder / "bench").string(), "-o", written.string()});
+        imported = std::min(imported, import.seconds);
+        peakKib = std::max(peakKib, import.peakKib);
+        if (round == 0) {
+            if (!sameFiles(patch, written)) {
+                std::cerr << "the imported patch differs from the exported one\n";
+                return 1;
+            }
+            for (const auto& entry : fs::directory_iterator(folder / "bench"))
+                largestImage = std::max(largestImage, entry.file_size());
+        }
+    }
+    const double patchMb = double(fs::file_size(patch)) / 1e6;
+    fs::remove_all(scratch);
+
+    const double peakMb = double(peakKib) * 1024 / 1e6;
+    std::printf(
+        "import of every picture, unchanged, from a %.0f MB patch: %.3f s; export of it: %.3f s "
+        "(ratio %.2f, goal <= 1.5)\n",
+        patchMb, imported, exported, imported / exported);
+    std::printf("import peak memory: %.0f MB = %.2f x the patch (goal <= 2 x the patch + the largest image, %.2f MB)\n",
+                peakMb, peakMb / patchMb, double(largestImage) / 1e6);
+}

@@ -1,0 +1,43 @@
+#include "gui/command_line.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace hexpane {
+
+namespace {
+
+constexpr std::array kTransparentNames = {std::pair{"form", TransparentColour::Form},
+                                          std::pair{"phone", TransparentColour::Phone},
+                                          std::pair{"standard", TransparentColour::Standard}};
+
+}  // namespace
+
+QList<QCommandLineOption> helpAndVersionOptions() {
+    return {{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")},
+            {{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version.")}};
+}
+
+LineRequest parseLine(QCommandLineParser& parser, const QStringList& arguments, QString* error) {
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return LineRequest::BadUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) return LineRequest::Help;
+    if (parser.isSet(QStringLiteral("version"))) return LineRequest::Version;
+    return LineRequest::Run;
+}
+
+QCommandLineOption transparentOption(const QString& description) {
+    return {QStringLiteral("transparent"), description, QStringLiteral("form|phone|standard")};
+}
+
+std::optional<TransparentColour> transparentNamed(const QString& name) {
+    const auto* found = std::find_if(kTransparentNames.begin(), kTransparentNames.end(),
+                                     [&](const auto& entry) { return name == QLatin1String(entry.first); });
+    if (found == kTransparentNames.end()) return std::nullopt;
+    return found->second;
+}
+
+}  // namespace hexpane

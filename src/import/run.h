@@ -1,0 +1,15 @@
+// One run of the importer: the tables and the patch read, each image matched
+// to its picture and turned back into codes, and the patch written with only
+// the changed pixels' characters replaced, or nothing written at all.
+#pragma once
+
+#include "gui/report.h"
+#include "import/options.h"
+
+namespace hexpane {
+
+// Tells the user on standard error what changed or why nothing could be, and
+// comes to the exit status.
+ExitStatus runImport(const ImportOptions& options);
+
+}  // namespace hexpane
