@@ -21,6 +21,25 @@ constexpr int kMargin = 8, kGap = 16, kPaneGap = 4, kLabelGap = 3, kNameWidth = 
 constexpr qint64 kMaxSide = qint64{1} << 17, kMaxArea = qint64{1} << 30;
 constexpr QRgb kPaper = 0xFFFFFFFF, kInk = 0xFF000000, kFrame = 0xFFA0A0A0, kMissing = 0xFFC00000;
 
+// The size of an image of `size` drawn by drawSampled.
+QSize sampledSize(QSize size, int enlarge, int reduce) {
+    const auto side = [&](int length) { return int((qint64{length} * enlarge + reduce - 1) / reduce); };
+    return {side(size.width()), side(size.height())};
+}
+
+// Draws `from` into `to` with its top left corner at `at`, scaled without
+// blending by a whole factor: each pixel repeated `enlarge` times each way,
+// or only every `reduce`-th pixel of each row and column kept, from the
+// first. Both images hold 32 bits per pixel, and `to` has room for the result.
+void drawSampled(const QImage& from, QImage& to, QPoint at, int enlarge, int reduce) {
+    const QSize size = sampledSize(from.size(), enlarge, reduce);
+    for (int y = 0; y < size.height(); ++y) {
+        const auto* source = reinterpret_cast<const QRgb*>(from.constScanLine(int(qint64{y} * reduce / enlarge)));
+        auto* target = reinterpret_cast<QRgb*>(to.scanLine(at.y() + y)) + at.x();
+        for (int x = 0; x < size.width(); ++x) target[x] = source[qint64{x} * reduce / enlarge];
+    }
+}
+
 struct Cell {
     QString label;
     std::optional<PictureSize> size;
@@ -161,21 +180,32 @@ Placement place(PictureSize size, QSize cell, QPoint corner) {
     return placed;
 }
 
-}  // namespace
-
-QSize sampledSize(QSize size, int enlarge, int reduce) {
-    const auto side = [&](int length) { return int((qint64{length} * enlarge + reduce - 1) / reduce); };
-    return {side(size.width()), side(size.height())};
-}
-
-void drawSampled(const QImage& from, QImage& to, QPoint at, int enlarge, int reduce) {
-    const QSize size = sampledSize(from.size(), enlarge, reduce);
-    for (int y = 0; y < size.height(); ++y) {
-        const auto* source = reinterpret_cast<const QRgb*>(from.constScanLine(int(qint64{y} * reduce / enlarge)));
-        auto* target = reinterpret_cast<QRgb*>(to.scanLine(at.y() + y)) + at.x();
-        for (int x = 0; x < size.width(); ++x) target[x] = source[qint64{x} * reduce / enlarge];
+QImage drawThumbnail(const std::vector<PictureRecord>& pictures, const std::vector<Drawable>& chosen,
+                     const ColourTable& colours, TransparentColour option, int size) {
+    const int count = int(chosen.size()), columns = count > 1 ? 2 : 1, rows = (count + 1) / 2;
+    const int gap = std::max(1, size / 64);
+    const QSize cell((size - (columns - 1) * gap) / columns, (size - (rows - 1) * gap) / rows);
+    std::vector<Placement> placed;
+    QRect bounds;
+    for (int k = 0; k < count; ++k) {
+        const QPoint corner((k % columns) * (cell.width() + gap), (k / columns) * (cell.height() + gap));
+        placed.push_back(place(chosen[std::size_t(k)].size, cell, corner));
+        bounds |= placed.back().rect;
     }
+    QImage thumbnail(bounds.size(), QImage::Format_ARGB32);
+    if (thumbnail.isNull()) return {};
+    thumbnail.fill(Qt::transparent);
+    for (int k = 0; k < count; ++k) {
+        const Drawable& drawable = chosen[std::size_t(k)];
+        const QImage pane = drawPane(pictures[drawable.index].newHex, drawable.size, colours, option);
+        if (pane.isNull()) return {};
+        const Placement& at = placed[std::size_t(k)];
+        drawSampled(pane, thumbnail, at.rect.topLeft() - bounds.topLeft(), at.enlarge, at.reduce);
+    }
+    return thumbnail;
 }
+
+}  // namespace
 
 void writeSheet(const Options& options, const Tables& tables, Report& report) {
     const QString& path = options.patches.front();
@@ -200,33 +230,6 @@ void writeSheet(const Options& options, const Tables& tables, Report& report) {
         [&] { return drawSheet(*pictures, cells, size, font, tables, options); }, report);
 }
 
-QImage drawThumbnail(const std::vector<PictureRecord>& pictures, const Tables& tables, TransparentColour option,
-                     int size) {
-    const std::vector<Drawable> chosen = firstDrawable(pictures, tables);
-    if (chosen.empty()) return {};
-    const int count = int(chosen.size()), columns = count > 1 ? 2 : 1, rows = (count + 1) / 2;
-    const int gap = std::max(1, size / 64);
-    const QSize cell((size - (columns - 1) * gap) / columns, (size - (rows - 1) * gap) / rows);
-    std::vector<Placement> placed;
-    QRect bounds;
-    for (int k = 0; k < count; ++k) {
-        const QPoint corner((k % columns) * (cell.width() + gap), (k / columns) * (cell.height() + gap));
-        placed.push_back(place(chosen[std::size_t(k)].size, cell, corner));
-        bounds |= placed.back().rect;
-    }
-    QImage thumbnail(bounds.size(), QImage::Format_ARGB32);
-    if (thumbnail.isNull()) return {};
-    thumbnail.fill(Qt::transparent);
-    for (int k = 0; k < count; ++k) {
-        const Drawable& drawable = chosen[std::size_t(k)];
-        const QImage pane = drawPane(pictures[drawable.index].newHex, drawable.size, tables.colours, option);
-        if (pane.isNull()) return {};
-        const Placement& at = placed[std::size_t(k)];
-        drawSampled(pane, thumbnail, at.rect.topLeft() - bounds.topLeft(), at.enlarge, at.reduce);
-    }
-    return thumbnail;
-}
-
 void writeThumbnail(const Options& options, const Tables& tables, Report& report) {
     const QString& path = options.patches.front();
     if (!mayWrite(options.sheet, options.force, report)) return;
@@ -235,7 +238,8 @@ void writeThumbnail(const Options& options, const Tables& tables, Report& report
     };
     const auto pictures = readFirstPictures(path, kThumbnailRead, enough, report);
     if (!pictures) return;
-    if (firstDrawable(*pictures, tables).empty()) {
+    const std::vector<Drawable> chosen = firstDrawable(*pictures, tables);
+    if (chosen.empty()) {
         report.problem(ExitStatus::Incomplete,
                        QStringLiteral("%1 holds no picture of a known size among those read, so no thumbnail was "
                                       "written.")
@@ -244,7 +248,8 @@ void writeThumbnail(const Options& options, const Tables& tables, Report& report
     }
     saveDrawing(
         options.sheet, "png", options.force, QStringLiteral("the thumbnail"),
-        [&] { return drawThumbnail(*pictures, tables, options.transparent, options.thumbnailSize); }, report);
+        [&] { return drawThumbnail(*pictures, chosen, tables.colours, options.transparent, options.thumbnailSize); },
+        report);
 }
 
 }  // namespace hexpane
