@@ -63,19 +63,23 @@ TEST_F(Thumbnail, ShowsTheFirstPictureWithASizeScaledByAWholeFactor) {
         // After one without a size, and before others.
         writeBytes(path("p.vkp"), picture("odd", {7, 1}) + picture("first", shape) + picture("next", {3, 5}) +
                                       picture("last", {2, 2}));
-        const ExportRun exported = run({"-o", "ref", "--force", "--format", "png", "p.vkp"});
-        ASSERT_EQ(exported.status, 1) << exported.err.toStdString();  // for the picture without a size
-        const QImage reference = QImage(path("ref/p/001-first-new.png")).convertToFormat(QImage::Format_ARGB32);
-        ASSERT_FALSE(reference.isNull());
-        for (const int size : {16, 100, 256}) {
-            const std::string what =
-                std::to_string(shape.width) + "x" + std::to_string(shape.height) + " in " + std::to_string(size);
-            const ExportRun result = run({"--thumbnail", QString::number(size), "--force", "p.vkp", "t.png"});
-            ASSERT_EQ(result.status, 0) << what << "\n" << result.err.toStdString();
-            EXPECT_TRUE(result.err.isEmpty()) << what << "\n" << result.err.toStdString();
-            const QImage thumbnail = QImage(path("t.png")).convertToFormat(QImage::Format_ARGB32);
-            EXPECT_TRUE(thumbnail.width() <= size && thumbnail.height() <= size) << what;
-            EXPECT_TRUE(showsScaled(thumbnail, reference)) << what;
+        for (const QString transparent : {"form", "phone"}) {
+            const QStringList drawing = {"--transparent", transparent, "--force"};
+            const ExportRun exported = run(drawing + QStringList{"-o", "ref", "--format", "png", "p.vkp"});
+            ASSERT_EQ(exported.status, 1) << exported.err.toStdString();  // for the picture without a size
+            const QImage reference = QImage(path("ref/p/001-first-new.png")).convertToFormat(QImage::Format_ARGB32);
+            ASSERT_FALSE(reference.isNull());
+            for (const int size : {16, 100, 256}) {
+                const std::string what = std::to_string(shape.width) + "x" + std::to_string(shape.height) + " in " +
+                                         std::to_string(size) + ", " + transparent.toStdString();
+                const ExportRun result =
+                    run(drawing + QStringList{"--thumbnail", QString::number(size), "p.vkp", "t.png"});
+                ASSERT_EQ(result.status, 0) << what << "\n" << result.err.toStdString();
+                EXPECT_TRUE(result.err.isEmpty()) << what << "\n" << result.err.toStdString();
+                const QImage thumbnail = QImage(path("t.png")).convertToFormat(QImage::Format_ARGB32);
+                EXPECT_TRUE(thumbnail.width() <= size && thumbnail.height() <= size) << what;
+                EXPECT_TRUE(showsScaled(thumbnail, reference)) << what;
+            }
         }
     }
 }
