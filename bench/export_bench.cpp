@@ -107,9 +107,7 @@ void measureOnce(const fs::path& patch, const fs::path& scratch, int round, Figu
     }
 }
 
-void writeText(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+void writeText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 // A million pictures of one pixel each: the listing is as long as it gets
 // beside the patch.
@@ -148,8 +146,9 @@ void longSizeTable(const fs::path& scratch, int runs) {
             if (round > 0 && timed[table] > 10) continue;  // once is enough to see it
             const fs::path out = scratch / ("sizes" + std::to_string(round) + std::to_string(table));
             const std::string tablePath = (scratch / (table == 0 ? "short.txt" : "long.txt")).string();
-            timed[table] = std::min(timed[table], run({program, "--size", tablePath, "-o", out.string(),
-                                                       (scratch / "sizes.vkp").string()}));
+            timed[table] =
+                std::min(timed[table],
+                         run({program, "--size", tablePath, "-o", out.string(), (scratch / "sizes.vkp").string()}));
         }
     }
     std::printf("10,000 pictures with a 200,000-line size table: %.3f s; with a 10-line one: %.3f s (ratio %.2f)\n",
