@@ -1,8 +1,12 @@
-// hexpane-export on a generated 64 MiB patch of 16-byte data lines, each figure
-// beside a baseline timed in the same run:
-//   - every picture, both panes, as BMP into an empty folder, against `cp -r`
-//     of the folder it produced into another empty folder on the same file system;
-//   - --list, against readPatch alone on the same file.
+// hexpane-export, each figure beside a baseline measured in the same run:
+//   - on a generated 64 MiB patch of 16-byte data lines: every picture, both
+//     panes, as BMP into an empty folder, against `cp -r` of the folder it
+//     produced into another empty folder on the same file system;
+//   - on the same patch: --list, against readPatch alone on the same file;
+//   - on a patch of a million one-pixel pictures: the peak memory of
+//     --list --json beside that of --list;
+//   - 10,000 pictures exported with a 200,000-line size table (the sizes they
+//     need at its end) beside the same with a 10-line table.
 // Times are the best of several runs, process start included, as a user would
 // time them; readPatch alone runs in a process of its own too (this program,
 // with --read-only), so both pay for a fresh process's memory alike.
@@ -11,6 +15,7 @@
 //   export_bench --read-only FILE     readPatch on FILE, nothing else
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,8 +48,13 @@ constexpr bench::Shape kShapes[] = {{176, 220}, {101, 80}, {132, 176}, {16, 16},
 
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-// Runs a program with its output thrown away; the wall time in seconds.
-double run(std::vector<std::string> args) {
+struct Ran {
+    double seconds;
+    double peakMb;  // the largest resident set the process reached
+};
+
+// Runs a program with its output thrown away.
+Ran measure(std::vector<std::string> args) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -54,15 +64,18 @@ double run(std::vector<std::string> args) {
     const auto start = Clock::now();
     pid_t pid = 0;
     int status = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) waitpid(pid, &status, 0);
+    rusage usage{};
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) wait4(pid, &status, 0, &usage);
     const double seconds = secondsSince(start);
     posix_spawn_file_actions_destroy(&actions);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::cerr << args[0] << " failed\n";
         std::exit(1);
     }
-    return seconds;
+    return {seconds, double(usage.ru_maxrss) / 1024};
 }
+
+double run(std::vector<std::string> args) { return measure(std::move(args)).seconds; }
 
 struct Figures {
     double exported = 1e9, copied = 1e9, listed = 1e9, read = 1e9;
@@ -94,6 +107,54 @@ void measureOnce(const fs::path& patch, const fs::path& scratch, int round, Figu
     }
 }
 
+void writeText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// A million pictures of one pixel each: the listing is as long as it gets
+// beside the patch.
+void listingMemory(const fs::path& scratch) {
+    const fs::path patch = scratch / "tiny.vkp";
+    std::string text;
+    for (int i = 0; i < 1'000'000; ++i) text += "; Picture Data\r\n0000: 00 01\r\n";
+    writeText(patch, text);
+    const std::string program = HEXPANE_EXPORT_PROGRAM;
+    double list = 1e9, json = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        list = std::min(list, measure({program, "--list", patch.string()}).peakMb);
+        json = std::min(json, measure({program, "--list", "--json", patch.string()}).peakMb);
+    }
+    std::printf("--list --json peak memory: %.0f MB; --list: %.0f MB (ratio %.2f, goal <= 1.5), %.0f MB patch\n", json,
+                list, json / list, double(fs::file_size(patch)) / 1e6);
+}
+
+// Sizes found at the end of a long table against a short one.
+void longSizeTable(const fs::path& scratch, int runs) {
+    std::string patch, sizes;
+    for (int i = 0; i < 10'000; ++i) {
+        const int side = 4 + i % 10;
+        patch += "; Picture Data\r\n0: " + std::string(std::size_t(2 * side * side), '0') + "\r\n";
+    }
+    for (int side = 4; side < 14; ++side) sizes += std::to_string(side) + "," + std::to_string(side) + "\n";
+    std::string filler;
+    for (int i = 0; i < 200'000 - 10; ++i) filler += "1000," + std::to_string(1000 + i) + "\n";
+    writeText(scratch / "sizes.vkp", patch);
+    writeText(scratch / "short.txt", sizes);
+    writeText(scratch / "long.txt", filler + sizes);
+    const std::string program = HEXPANE_EXPORT_PROGRAM;
+    double timed[2] = {1e9, 1e9};
+    for (int round = 0; round < runs; ++round) {
+        for (int table = 0; table < 2; ++table) {
+            if (round > 0 && timed[table] > 10) continue;  // once is enough to see it
+            const fs::path out = scratch / ("sizes" + std::to_string(round) + std::to_string(table));
+            const std::string tablePath = (scratch / (table == 0 ? "short.txt" : "long.txt")).string();
+            timed[table] =
+                std::min(timed[table],
+                         run({program, "--size", tablePath, "-o", out.string(), (scratch / "sizes.vkp").string()}));
+        }
+    }
+    std::printf("10,000 pictures with a 200,000-line size table: %.3f s; with a 10-line one: %.3f s (ratio %.2f)\n",
+                timed[1], timed[0], timed[1] / timed[0]);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,11 +172,12 @@ int main(int argc, char** argv) {
     Figures f;
     for (int round = 0; round < runs; ++round) measureOnce(patch, scratch, round, f);
     const double fileMb = double(fs::file_size(patch)) / 1e6;
-    fs::remove_all(scratch);
-
     std::printf(
         "export: %zu files, %.0f MB, from a %.0f MB patch in %.3f s; cp -r of them: %.3f s (ratio %.2f, goal <= 3)\n",
         f.files, double(f.bytes) / 1e6, fileMb, f.exported, f.copied, f.exported / f.copied);
     std::printf("--list: %.3f s; readPatch alone, in a process: %.3f s (ratio %.2f, goal <= 1.5)\n", f.listed, f.read,
                 f.listed / f.read);
+    listingMemory(scratch);
+    longSizeTable(scratch, runs);
+    fs::remove_all(scratch);
 }

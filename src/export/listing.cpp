@@ -1,57 +1,168 @@
 #include "export/listing.h"
 
-#include <QJsonObject>
-#include <QJsonValue>
+#include <istream>
+#include <sstream>
+#include <string>
 
-#include "export/file_names.h"
-#include "gui/drawing.h"
+#include "export/picture_files.h"
 #include "gui/name_text.h"
+#include "gui/path_bytes.h"
+#include "gui/regular_file.h"
 
 namespace hexpane {
 
 namespace {
 
-QString stateText(bool same) { return same ? QStringLiteral("same") : QStringLiteral("changed"); }
+// The first read of readFirstPictures; each next one is this many times larger.
+constexpr std::uint64_t kFirstRead = std::uint64_t{1} << 16;
+constexpr int kGrowth = 4;
+
+template <typename Read>
+std::optional<std::vector<PictureRecord>> readPatchWith(const QString& path, Read read, Report& report) {
+    QString error;
+    auto result = readFile(path, read, &error);
+    if (!error.isEmpty()) {
+        report.problem(ExitStatus::Failed, QStringLiteral("Cannot read %1:\n%2").arg(shownPath(path), error));
+        return std::nullopt;
+    }
+    return result;
+}
+
+// The pictures that end inside the first `size` bytes of in. Unless that is the
+// whole stream, the start is cut after its last line end, so every line read is
+// read as in the whole file; the last picture read may still go on after it, so
+// it is left out.
+std::vector<PictureRecord> picturesInStart(std::istream& in, std::uint64_t size, bool& whole) {
+    std::string start(std::size_t(size) + 1, '\0');
+    in.read(start.data(), std::streamsize(start.size()));
+    start.resize(std::size_t(in.gcount()));
+    whole = start.size() <= size;
+    if (!whole) {
+        start.resize(std::size_t(size));
+        start.resize(start.find_last_of("\r\n") + 1);  // npos + 1: nothing
+    }
+    std::istringstream text(std::move(start));
+    std::vector<PictureRecord> pictures = readPatch(text);
+    if (!whole && !pictures.empty()) pictures.pop_back();
+    return pictures;
+}
+
+const char16_t* stateText(const PictureRecord& picture) {
+    return picture.oldHex == picture.newHex ? u"same" : u"changed";
+}
+
+// A JSON string: quotes, backslashes and control characters escaped.
+void appendJson(QString& out, QStringView text) {
+    out += u'"';
+    for (const QChar c : text) {
+        if (c == u'"' || c == u'\\') {
+            out += u'\\';
+            out += c;
+        } else if (c.unicode() < 0x20) {
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        } else {
+            out += c;
+        }
+    }
+    out += u'"';
+}
+
+// The listing, made a line at a time and written as it grows.
+class Listing {
+public:
+    Listing(const Options& options, const Tables& tables, Report& report)
+        : options_(options), tables_(tables), out_(report, QStringLiteral("the listing")) {
+        if (options_.json) text_ += u"[\n";
+    }
+
+    // False once standard output has failed.
+    bool add(const QString& path, const std::vector<PictureRecord>& pictures) {
+        const QString shown = shownPath(path);
+        if (!options_.json && options_.patches.size() > 1) append(shown, u":\n");
+        for (std::size_t i = 0; i < pictures.size(); ++i) {
+            const std::optional<PictureSize> size = pictureSize(pictures[i], tables_);
+            if (options_.json) {
+                addObject(shown, i, pictures[i], size);
+            } else {
+                addLine(i, pictures[i], size);
+            }
+            if (text_.size() >= kChunk && !flush()) return false;
+        }
+        return flush();
+    }
+
+    void finish() {
+        if (options_.json) text_ += objects_ == 0 ? u"]\n" : u"\n]\n";
+        if (flush()) out_.close();
+    }
+
+private:
+    static constexpr qsizetype kChunk = qsizetype{1} << 15;
+
+    template <typename... Parts>
+    void append(const Parts&... parts) {
+        ((text_ += parts), ...);
+    }
+
+    void addLine(std::size_t index, const PictureRecord& picture, const std::optional<PictureSize>& size) {
+        const QChar tab = u'\t';
+        append(indexText(index), tab, displayName(picture.name), tab, QString::number(picture.newHex.size() / 2), tab,
+               sizeText(size), tab, stateText(picture), QChar(u'\n'));
+    }
+
+    void addObject(const QString& patch, std::size_t index, const PictureRecord& picture,
+                   const std::optional<PictureSize>& size) {
+        append(objects_++ == 0 ? u"{\"patch\":" : u",\n{\"patch\":");
+        appendJson(text_, patch);
+        append(u",\"index\":", QString::number(index), u",\"name\":");
+        appendJson(text_, displayName(picture.name));
+        append(u",\"pixels\":", QString::number(picture.newHex.size() / 2), u",\"size\":\"", sizeText(size), u"\"");
+        if (size) {
+            append(u",\"width\":", QString::number(size->width), u",\"height\":", QString::number(size->height));
+        } else {
+            append(u",\"width\":null,\"height\":null");
+        }
+        append(u",\"state\":\"", stateText(picture), u"\"}");
+    }
+
+    bool flush() {
+        const bool written = out_.write(text_.toUtf8());
+        text_.resize(0);
+        return written;
+    }
+
+    const Options& options_;
+    const Tables& tables_;
+    StandardOutput out_;
+    QString text_;
+    std::size_t objects_ = 0;
+};
 
 }  // namespace
 
-std::vector<ListedPicture> listPictures(const std::vector<PictureRecord>& pictures, const Tables& tables) {
-    std::vector<ListedPicture> listed;
-    listed.reserve(pictures.size());
-    for (std::size_t i = 0; i < pictures.size(); ++i) {
-        const PictureRecord& picture = pictures[i];
-        listed.push_back({i, displayName(picture.name), picture.newHex.size() / 2, pictureSize(picture, tables),
-                          picture.oldHex == picture.newHex});
-    }
-    return listed;
+std::optional<std::vector<PictureRecord>> readPatchFile(const QString& path, Report& report) {
+    auto pictures = readPatchWith(path, readPatch, report);
+    if (pictures && pictures->empty()) report.note(QStringLiteral("%1 holds no picture.").arg(shownPath(path)));
+    return pictures;
 }
 
-QByteArray listingText(const std::vector<ListedPicture>& listed) {
-    QString text;
-    for (const ListedPicture& picture : listed) {
-        // All at once: a name may hold "%2" of its own.
-        text += QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
-                    .arg(indexText(picture.index), picture.name, QString::number(picture.pixels),
-                         sizeText(picture.size), stateText(picture.same));
+std::optional<std::vector<PictureRecord>> readFirstPictures(const QString& path, std::uint64_t limit,
+                                                            const Enough& enough, Report& report) {
+    for (std::uint64_t size = std::min(kFirstRead, limit);; size = std::min(size * kGrowth, limit)) {
+        bool whole = false;
+        auto pictures = readPatchWith(
+            path, [&](std::istream& in) { return picturesInStart(in, size, whole); }, report);
+        if (!pictures || whole || size >= limit || enough(*pictures)) return pictures;
     }
-    return text.toUtf8();
 }
 
-QJsonArray listingJson(const QString& patch, const std::vector<ListedPicture>& listed) {
-    QJsonArray array;
-    for (const ListedPicture& picture : listed) {
-        array.append(QJsonObject{
-            {QStringLiteral("patch"), patch},
-            {QStringLiteral("index"), qint64(picture.index)},
-            {QStringLiteral("name"), picture.name},
-            {QStringLiteral("pixels"), qint64(picture.pixels)},
-            {QStringLiteral("size"), sizeText(picture.size)},
-            {QStringLiteral("width"), picture.size ? QJsonValue(picture.size->width) : QJsonValue()},
-            {QStringLiteral("height"), picture.size ? QJsonValue(picture.size->height) : QJsonValue()},
-            {QStringLiteral("state"), stateText(picture.same)},
-        });
+void listPatches(const Options& options, const Tables& tables, Report& report) {
+    Listing listing(options, tables, report);
+    for (const QString& path : options.patches) {
+        const auto pictures = readPatchFile(path, report);
+        if (pictures && !listing.add(path, *pictures)) return;
     }
-    return array;
+    listing.finish();
 }
 
 }  // namespace hexpane

@@ -1,36 +1,40 @@
-// The listing of a patch's pictures: index, name as the window shows it, pixel
-// count, drawing size or "Error", and whether the new bytes differ from the old.
+// Reading the patches named on the command line, and listing their pictures:
+// index, name as the window shows it, pixel count, drawing size or "Error",
+// and whether the new bytes differ from the old.
 #pragma once
 
-#include <QByteArray>
-#include <QJsonArray>
 #include <QString>
 
-#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
+#include "export/command_line.h"
 #include "gui/drawing.h"
+#include "gui/report.h"
 #include "patch/patch_reader.h"
 
 namespace hexpane {
 
-struct ListedPicture {
-    std::size_t index;
-    QString name;
-    std::uint64_t pixels;  // of the new bytes, as the size lookup counts them
-    std::optional<PictureSize> size;
-    bool same;  // old bytes equal to new bytes
-};
+// The pictures of the patch at path; none, with a line on report, when it
+// cannot be read.
+std::optional<std::vector<PictureRecord>> readPatchFile(const QString& path, Report& report);
 
-std::vector<ListedPicture> listPictures(const std::vector<PictureRecord>& pictures, const Tables& tables);
+// The first pictures of the patch at path, without reading more of it than
+// needed: a growing start of the file is read until `enough` is content with
+// the pictures found in it, the whole file is read, or `limit` bytes are.
+// Only pictures that end inside what was read are returned, so none is cut.
+using Enough = std::function<bool(const std::vector<PictureRecord>&)>;
+std::optional<std::vector<PictureRecord>> readFirstPictures(const QString& path, std::uint64_t limit,
+                                                            const Enough& enough, Report& report);
 
-// One line each: "NNN<TAB>name<TAB>pixels<TAB>WxH|Error<TAB>same|changed".
-QByteArray listingText(const std::vector<ListedPicture>& listed);
-
-// One object each: patch, index, name, pixels, size ("WxH" or "Error"), width
-// and height (null without a size), state ("same" or "changed").
-QJsonArray listingJson(const QString& patch, const std::vector<ListedPicture>& listed);
+// Lists every patch of options on standard output, one line per picture:
+// "NNN<TAB>name<TAB>pixels<TAB>WxH|Error<TAB>same|changed", each patch's lines
+// under "PATH:" when there are several. With options.json, one JSON array of
+// objects instead: patch, index, name, pixels, size ("WxH" or "Error"), width
+// and height (null without a size), state ("same" or "changed"). Written as
+// it is made, so memory does not grow with the listing.
+void listPatches(const Options& options, const Tables& tables, Report& report);
 
 }  // namespace hexpane

@@ -1,18 +1,26 @@
-// hexpane-export: every picture of a patch to files, a listing, or a sheet.
+// hexpane-export: every picture of a patch to files, a listing, a sheet or a
+// thumbnail.
 #include <QCoreApplication>
 #include <QGuiApplication>
 
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
-#include "export/options.h"
-#include "export/run.h"
+#include "export/command_line.h"
+#include "export/listing.h"
+#include "export/picture_files.h"
+#include "export/sheet.h"
+#include "gui/drawing.h"
 #include "gui/path_bytes.h"
+#include "gui/regular_file.h"
 #include "gui/report.h"
 #include "gui/saved_file.h"
 
 namespace {
+
+using namespace hexpane;
 
 QtMessageHandler toolkitMessages = nullptr;
 
@@ -34,35 +42,107 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool d
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
+// A table named on the command line must be there to be read: a mistyped name
+// would otherwise draw every picture black, or leave every one without a size.
+bool namedTablesReadable(const Options& options, Report& report) {
+    bool readable = true;
+    for (const auto& [path, table] :
+         {std::pair{&options.mapPath, "colour table (--map)"}, std::pair{&options.sizePath, "size table (--size)"}}) {
+        if (path->isEmpty()) continue;
+        const RegularFile file(*path);
+        if (file.error().isEmpty()) continue;
+        report.problem(
+            ExitStatus::Failed,
+            QStringLiteral("Cannot read the %1 %2:\n%3").arg(QLatin1String(table), shownPath(*path), file.error()));
+        readable = false;
+    }
+    return readable;
+}
+
+// The tables beside the program may have problems of their own: they are
+// told, and the run goes on with what was read, as the window does.
+Tables readTables(const Options& options, Report& report) {
+    QStringList problems;
+    Tables tables = loadTables(options.mapPath, options.sizePath, problems);
+    if (!problems.isEmpty()) {
+        report.note(QStringLiteral("Some of the tables could not be read as they are; going on with what was read."));
+        for (const QString& problem : problems) report.note(problem);
+    }
+    return tables;
+}
+
+QString taskText(Task task) {
+    switch (task) {
+    case Task::Files:
+        return QStringLiteral("write the pictures");
+    case Task::List:
+        return QStringLiteral("finish the listing");
+    case Task::Sheet:
+        return QStringLiteral("draw the sheet");
+    case Task::Thumbnail:
+        return QStringLiteral("draw the thumbnail");
+    }
+    return {};
+}
+
+// What the command line asks for; whatever stops it is reported, and what was
+// reported before stays so.
+void run(const Options& options, Report& report) {
+    try {
+        if (!namedTablesReadable(options, report)) return;
+        const Tables tables = readTables(options, report);
+        switch (options.task) {
+        case Task::Files:
+            return exportPatches(options, tables, report);
+        case Task::List:
+            return listPatches(options, tables, report);
+        case Task::Sheet:
+            return writeSheet(options, tables, report);
+        case Task::Thumbnail:
+            return writeThumbnail(options, tables, report);
+        }
+    } catch (...) {
+        report.stopped(ExitStatus::Incomplete, taskText(options.task));
+    }
+}
+
+void print(const QString& text, const QString& what, Report& report) {
+    StandardOutput out(report, what);
+    if (out.write(text.toUtf8())) out.close();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepStandardStreams();
     // A write past a file-size limit must fail and be reported, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     // Stopped by a signal, the program leaves no part of a file it was writing.
-    hexpane::finishSavesOnSignals();
-    using hexpane::CommandLine;
+    finishSavesOnSignals();
     // Parsed before the application object exists, which is chosen by what is asked.
     QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << hexpane::pathFromBytes(argv[i]);
+    for (int i = 0; i < argc; ++i) arguments << pathFromBytes(argv[i]);
     CommandLine line;
     const CommandLine::Request request = line.parse(arguments);
     const auto app =
-        makeApplication(argc, argv, request == CommandLine::Request::Run && !line.options().sheet.isEmpty());
+        makeApplication(argc, argv, request == CommandLine::Request::Run && line.options().task == Task::Sheet);
     QCoreApplication::setApplicationName(QStringLiteral("hexpane-export"));
+    Report report;
     switch (request) {
     case CommandLine::Request::Help:
-        std::fputs(line.helpText().toLocal8Bit().constData(), stdout);
-        return 0;
+        print(line.helpText(), QStringLiteral("the help"), report);
+        break;
     case CommandLine::Request::Version:
-        std::printf("hexpane-export %s\n", HEXPANE_VERSION);
-        return 0;
+        print(QStringLiteral("hexpane-export " HEXPANE_VERSION "\n"), QStringLiteral("the version"), report);
+        break;
     case CommandLine::Request::BadUsage:
+        // The error may quote an argument: shown as paths are, so it cannot steer a terminal.
         std::fprintf(stderr, "hexpane-export: %s\nTry 'hexpane-export --help' for more.\n",
-                     line.error().toLocal8Bit().constData());
-        return int(hexpane::ExitStatus::Failed);
+                     shownPath(line.error()).toUtf8().constData());
+        return int(ExitStatus::Failed);
     case CommandLine::Request::Run:
+        run(line.options(), report);
         break;
     }
-    return int(hexpane::run(line.options()));
+    return int(report.status());
 }

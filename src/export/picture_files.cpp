@@ -1,24 +1,30 @@
 #include "export/picture_files.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
+#include <QList>
+#include <QSet>
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 #include <thread>
 #include <utility>
 
-#include "export/file_names.h"
-#include "export/output_file.h"
+#include "export/listing.h"
+#include "gui/image_file.h"
 #include "gui/name_text.h"
 #include "gui/path_bytes.h"
 
 namespace hexpane {
 
 namespace {
+
+QString filePath(const QString& folder, const QString& name) {
+    if (folder.isEmpty()) return name;
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
 
 // Drawing, encoding and writing a file is mostly work for a core; new files are
 // not synced to the disk, so there is little waiting to overlap: one writer per core.
@@ -33,61 +39,114 @@ bool makeFolder(const QString& folder, Report& report) {
     return false;
 }
 
-void writePane(std::string_view hex, PictureSize size, const QString& path, const Tables& tables,
-               const Options& options, Report& report) {
-    if (!mayWrite(path, options.force, report)) return;
-    const QImage image = drawPane(hex, size, tables.colours, options.transparent);
-    if (image.isNull()) {
-        report.problem(ExitStatus::Incomplete,
-                       QStringLiteral("Cannot save %1: there is not enough memory to draw a %2x%3 picture.")
-                           .arg(shownPath(path), QString::number(size.width), QString::number(size.height)));
-        return;
-    }
-    writeImageFile(image, path, options.format, options.force, report);
-}
-
-void writePicture(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QDir& dir,
+void writePicture(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QString& folder,
                   const Tables& tables, const Options& options, Report& report) {
     const std::optional<PictureSize> size = pictureSize(picture, tables);
     if (!size) {
-        report.problem(ExitStatus::Incomplete, noSizeText(patchPath, index, picture));
+        report.problem(ExitStatus::Incomplete,
+                       noSizeText(patchPath, index, picture, QStringLiteral("so no file was written for it")));
         return;
     }
     for (const auto& [hex, pane] : {std::pair{&picture.oldHex, "old"}, std::pair{&picture.newHex, "new"}}) {
-        writePane(*hex, *size, dir.filePath(pictureFileName(index, picture.name, pane, options.format)), tables,
-                  options, report);
+        const QString path = filePath(folder, pictureFileName(index, picture.name, pane, options.format));
+        saveDrawing(
+            path, options.format, options.force, QStringLiteral("a %1x%2 picture").arg(size->width).arg(size->height),
+            [&, &hex = hex] { return drawPane(*hex, *size, tables.colours, options.transparent); }, report);
     }
 }
 
-}  // namespace
-
-QString noSizeText(const QString& patchPath, std::size_t index, const PictureRecord& picture) {
-    return QStringLiteral("%1: picture %2 (%3) has no known size for %4 pixels, so it was left out.")
-        .arg(shownPath(patchPath), indexText(index), displayName(picture.name),
-             QString::number(picture.newHex.size() / 2));
-}
-
-QString patchFolder(const QString& output, const QString& patchPath) {
-    return QDir(output).filePath(safeName(pathBytes(QFileInfo(patchPath).completeBaseName()).toStdString()));
-}
-
-void writePictureFiles(const QString& patchPath, const std::vector<PictureRecord>& pictures, const QString& folder,
-                       const Tables& tables, const Options& options, Report& report) {
+// Each picture by whichever writer takes it first; their lines are told in
+// the pictures' order once all are written. Where no thread can be started
+// (a process limit), the calling thread writes them all.
+void writePictures(const QString& patchPath, const std::vector<PictureRecord>& pictures, const QString& folder,
+                   const Tables& tables, const Options& options, Report& report) {
     if (!makeFolder(folder, report)) return;
-    const QDir dir(folder);
     std::vector<Report> told(pictures.size(), Report::held());
     std::atomic<std::size_t> next = 0;
     const auto work = [&] {
         for (std::size_t i = next++; i < pictures.size(); i = next++) {
-            writePicture(patchPath, i, pictures[i], dir, tables, options, told[i]);
+            try {
+                writePicture(patchPath, i, pictures[i], folder, tables, options, told[i]);
+            } catch (...) {
+                told[i].stopped(ExitStatus::Incomplete, QStringLiteral("write picture %1").arg(indexText(i)));
+            }
         }
     };
     {
         std::vector<std::jthread> writers;
-        for (unsigned k = writerCount(); k > 1; --k) writers.emplace_back(work);
+        try {
+            for (unsigned k = writerCount(); k > 1; --k) writers.emplace_back(work);
+        } catch (const std::exception&) {  // std::system_error, or no memory for one more
+        }
         work();
     }
     for (const Report& lines : told) report.add(lines);
+}
+
+// Two patches of one name would write into one folder.
+bool foldersDiffer(const Options& options, Report& report) {
+    QSet<QString> folders;
+    for (const QString& path : options.patches) {
+        const QString folder = patchFolder(options.output, path);
+        if (folders.contains(folder)) {
+            report.problem(ExitStatus::Failed,
+                           QStringLiteral("%1 would write into %2, as another patch of that name does; export "
+                                          "them in separate runs, or from patch files whose names differ.")
+                               .arg(shownPath(path), shownPath(folder)));
+            return false;
+        }
+        folders.insert(folder);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool mayWrite(const QString& path, bool force, Report& report) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(pathBytes(path).toStdString(), error);
+    if (force || !std::filesystem::exists(status)) return true;  // a failed look is left to the save to explain
+    report.problem(ExitStatus::Incomplete,
+                   QStringLiteral("%1 exists, so it was left as it is (--force replaces it).").arg(shownPath(path)));
+    return false;
+}
+
+QString patchFolder(const QString& output, const QString& patchPath) {
+    return filePath(output, safeName(pathBytes(QFileInfo(patchPath).completeBaseName()).toStdString()));
+}
+
+QString noSizeText(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QString& outcome) {
+    return QStringLiteral("%1: picture %2 (%3) has no known size for %4 pixels, %5.")
+        .arg(shownPath(patchPath), indexText(index), displayName(picture.name),
+             QString::number(picture.newHex.size() / 2), outcome);
+}
+
+bool saveDrawing(const QString& path, const char* format, bool force, const QString& what,
+                 const std::function<QImage()>& draw, Report& report) {
+    if (!mayWrite(path, force, report)) return false;
+    QString error;
+    try {
+        const QImage image = draw();
+        error =
+            image.isNull()
+                ? QStringLiteral("Cannot save %1: there is not enough memory to draw %2.").arg(shownPath(path), what)
+                : saveImage(image, path, format, force ? Existing::Replace : Existing::Keep);
+    } catch (const std::bad_alloc&) {
+        error = QStringLiteral("Cannot save %1: there is not enough memory to draw and encode %2.")
+                    .arg(shownPath(path), what);
+    }
+    if (error.isEmpty()) return true;
+    report.problem(ExitStatus::Incomplete, error);
+    return false;
+}
+
+void exportPatches(const Options& options, const Tables& tables, Report& report) {
+    if (!foldersDiffer(options, report)) return;
+    for (const QString& path : options.patches) {
+        if (const auto pictures = readPatchFile(path, report)) {
+            writePictures(path, *pictures, patchFolder(options.output, path), tables, options, report);
+        }
+    }
 }
 
 }  // namespace hexpane

@@ -8,8 +8,10 @@
 #include <cmath>
 #include <optional>
 
-#include "export/file_names.h"
+#include "export/listing.h"
+#include "export/picture_files.h"
 #include "gui/name_text.h"
+#include "gui/path_bytes.h"
 
 namespace hexpane {
 
@@ -18,6 +20,25 @@ namespace {
 constexpr int kMargin = 8, kGap = 16, kPaneGap = 4, kLabelGap = 3, kNameWidth = 320;
 constexpr qint64 kMaxSide = qint64{1} << 17, kMaxArea = qint64{1} << 30;
 constexpr QRgb kPaper = 0xFFFFFFFF, kInk = 0xFF000000, kFrame = 0xFFA0A0A0, kMissing = 0xFFC00000;
+
+// The size of an image of `size` drawn by drawSampled.
+QSize sampledSize(QSize size, int enlarge, int reduce) {
+    const auto side = [&](int length) { return int((qint64{length} * enlarge + reduce - 1) / reduce); };
+    return {side(size.width()), side(size.height())};
+}
+
+// Draws `from` into `to` with its top left corner at `at`, scaled without
+// blending by a whole factor: each pixel repeated `enlarge` times each way,
+// or only every `reduce`-th pixel of each row and column kept, from the
+// first. Both images hold 32 bits per pixel, and `to` has room for the result.
+void drawSampled(const QImage& from, QImage& to, QPoint at, int enlarge, int reduce) {
+    const QSize size = sampledSize(from.size(), enlarge, reduce);
+    for (int y = 0; y < size.height(); ++y) {
+        const auto* source = reinterpret_cast<const QRgb*>(from.constScanLine(int(qint64{y} * reduce / enlarge)));
+        auto* target = reinterpret_cast<QRgb*>(to.scanLine(at.y() + y)) + at.x();
+        for (int x = 0; x < size.width(); ++x) target[x] = source[qint64{x} * reduce / enlarge];
+    }
+}
 
 struct Cell {
     QString label;
@@ -59,7 +80,7 @@ std::vector<Cell> makeCells(const std::vector<PictureRecord>& pictures, const Ta
 }
 
 // Rows of cells, wrapped at a width that makes the sheet about as wide as it
-// is tall; returns the sheet's size.
+// is tall; returns the sheet's size, empty when it is past what can be drawn.
 QSize layOut(std::vector<Cell>& cells) {
     qint64 area = 0, widest = 0;
     for (const Cell& cell : cells) {
@@ -85,45 +106,150 @@ QSize layOut(std::vector<Cell>& cells) {
     return {int(width), int(height)};
 }
 
-// False when a pane is too large for memory.
-bool paintCell(QPainter& painter, const Cell& cell, const PictureRecord& picture, const Tables& tables,
-               TransparentColour option, int zoom) {
-    painter.setPen(QColor::fromRgb(cell.size ? kInk : kMissing));
-    painter.drawText(int(cell.x), int(cell.y) + painter.fontMetrics().ascent(), cell.label);
-    if (!cell.size) return true;
-    const int top = int(cell.y) + painter.fontMetrics().height() + kLabelGap;
-    const std::string* hex[2] = {&picture.oldHex, &picture.newHex};
-    for (int k = 0; k < 2; ++k) {
-        QImage pane = drawPane(*hex[k], *cell.size, tables.colours, option);
-        if (zoom > 1 && !pane.isNull()) {
-            pane =
-                pane.scaled(int(cell.paneWidth), int(cell.paneHeight), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-        }
-        if (pane.isNull()) return false;
-        const int left = int(cell.x + k * (cell.paneWidth + 2 + kPaneGap));
+// The top left corner of a cell's pane k, inside its frame.
+QPoint paneCorner(const Cell& cell, int k, const QFontMetrics& metrics) {
+    return {int(cell.x + k * (cell.paneWidth + 2 + kPaneGap)) + 1, int(cell.y) + metrics.height() + kLabelGap + 1};
+}
+
+// The labels and the panes' frames.
+void paintLabels(QImage& sheet, const std::vector<Cell>& cells, const QFont& font) {
+    QPainter painter(&sheet);
+    painter.setFont(font);
+    for (const Cell& cell : cells) {
+        painter.setPen(QColor::fromRgb(cell.size ? kInk : kMissing));
+        painter.drawText(int(cell.x), int(cell.y) + painter.fontMetrics().ascent(), cell.label);
+        if (!cell.size) continue;
         painter.setPen(QColor::fromRgb(kFrame));
-        painter.drawRect(left, top, int(cell.paneWidth) + 1, int(cell.paneHeight) + 1);
-        painter.drawImage(left + 1, top + 1, pane);
+        for (int k = 0; k < 2; ++k) {
+            const QPoint corner = paneCorner(cell, k, painter.fontMetrics());
+            painter.drawRect(corner.x() - 1, corner.y() - 1, int(cell.paneWidth) + 1, int(cell.paneHeight) + 1);
+        }
     }
-    return true;
+}
+
+QImage drawSheet(const std::vector<PictureRecord>& pictures, const std::vector<Cell>& cells, QSize size,
+                 const QFont& font, const Tables& tables, const Options& options) {
+    QImage sheet(size, QImage::Format_RGB32);
+    if (sheet.isNull()) return {};
+    sheet.fill(kPaper);
+    paintLabels(sheet, cells, font);
+    const QFontMetrics metrics(font);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (!cells[i].size) continue;
+        const std::string* hex[2] = {&pictures[i].oldHex, &pictures[i].newHex};
+        for (int k = 0; k < 2; ++k) {
+            const QImage pane = drawPane(*hex[k], *cells[i].size, tables.colours, options.transparent);
+            if (pane.isNull()) return {};
+            drawSampled(pane, sheet, paneCorner(cells[i], k, metrics), options.zoom, 1);
+        }
+    }
+    return sheet;
+}
+
+struct Drawable {
+    std::size_t index;
+    PictureSize size;
+};
+
+std::vector<Drawable> firstDrawable(const std::vector<PictureRecord>& pictures, const Tables& tables) {
+    std::vector<Drawable> found;
+    for (std::size_t i = 0; i < pictures.size() && found.size() < std::size_t(kThumbnailCells); ++i) {
+        if (const auto size = pictureSize(pictures[i], tables)) found.push_back({i, *size});
+    }
+    return found;
+}
+
+// Where a drawing of `size` goes in a cell of `cell` at `corner`, centred, and
+// the whole factor it is enlarged or reduced by.
+struct Placement {
+    QRect rect;
+    int enlarge = 1, reduce = 1;
+};
+
+Placement place(PictureSize size, QSize cell, QPoint corner) {
+    Placement placed;
+    const auto ceiling = [](int a, int b) { return (a + b - 1) / b; };
+    if (size.width <= cell.width() && size.height <= cell.height()) {
+        placed.enlarge = std::min(cell.width() / size.width, cell.height() / size.height);
+    } else {
+        placed.reduce = std::max(ceiling(size.width, cell.width()), ceiling(size.height, cell.height()));
+    }
+    const QSize drawn = sampledSize({size.width, size.height}, placed.enlarge, placed.reduce);
+    placed.rect =
+        QRect(corner + QPoint((cell.width() - drawn.width()) / 2, (cell.height() - drawn.height()) / 2), drawn);
+    return placed;
+}
+
+QImage drawThumbnail(const std::vector<PictureRecord>& pictures, const std::vector<Drawable>& chosen,
+                     const ColourTable& colours, TransparentColour option, int size) {
+    const int count = int(chosen.size()), columns = count > 1 ? 2 : 1, rows = (count + 1) / 2;
+    const int gap = std::max(1, size / 64);
+    const QSize cell((size - (columns - 1) * gap) / columns, (size - (rows - 1) * gap) / rows);
+    std::vector<Placement> placed;
+    QRect bounds;
+    for (int k = 0; k < count; ++k) {
+        const QPoint corner((k % columns) * (cell.width() + gap), (k / columns) * (cell.height() + gap));
+        placed.push_back(place(chosen[std::size_t(k)].size, cell, corner));
+        bounds |= placed.back().rect;
+    }
+    QImage thumbnail(bounds.size(), QImage::Format_ARGB32);
+    if (thumbnail.isNull()) return {};
+    thumbnail.fill(Qt::transparent);
+    for (int k = 0; k < count; ++k) {
+        const Drawable& drawable = chosen[std::size_t(k)];
+        const QImage pane = drawPane(pictures[drawable.index].newHex, drawable.size, colours, option);
+        if (pane.isNull()) return {};
+        const Placement& at = placed[std::size_t(k)];
+        drawSampled(pane, thumbnail, at.rect.topLeft() - bounds.topLeft(), at.enlarge, at.reduce);
+    }
+    return thumbnail;
 }
 
 }  // namespace
 
-QImage drawSheet(const std::vector<PictureRecord>& pictures, const Tables& tables, TransparentColour option, int zoom) {
+void writeSheet(const Options& options, const Tables& tables, Report& report) {
+    const QString& path = options.patches.front();
+    const auto pictures = readPatchFile(path, report);
+    if (!pictures || !mayWrite(options.sheet, options.force, report)) return;
     const QFont font = labelFont();
-    std::vector<Cell> cells = makeCells(pictures, tables, zoom, QFontMetrics(font));
-    const QSize size = layOut(cells);
-    if (size.isEmpty()) return {};
-    QImage sheet(size, QImage::Format_RGB32);
-    if (sheet.isNull()) return {};
-    sheet.fill(kPaper);
-    QPainter painter(&sheet);
-    painter.setFont(font);
+    std::vector<Cell> cells = makeCells(*pictures, tables, options.zoom, QFontMetrics(font));
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (!paintCell(painter, cells[i], pictures[i], tables, option, zoom)) return {};
+        if (!cells[i].size) {
+            report.problem(ExitStatus::Incomplete,
+                           noSizeText(path, i, (*pictures)[i], QStringLiteral("so only its label is on the sheet")));
+        }
     }
-    return sheet;
+    const QSize size = layOut(cells);
+    if (size.isEmpty()) {
+        report.problem(ExitStatus::Incomplete,
+                       QStringLiteral("Cannot save %1: the sheet is too large to draw.").arg(shownPath(options.sheet)));
+        return;
+    }
+    saveDrawing(
+        options.sheet, options.sheetFormat, options.force, QStringLiteral("the sheet"),
+        [&] { return drawSheet(*pictures, cells, size, font, tables, options); }, report);
+}
+
+void writeThumbnail(const Options& options, const Tables& tables, Report& report) {
+    const QString& path = options.patches.front();
+    if (!mayWrite(options.sheet, options.force, report)) return;
+    const auto enough = [&](const std::vector<PictureRecord>& pictures) {
+        return firstDrawable(pictures, tables).size() == std::size_t(kThumbnailCells);
+    };
+    const auto pictures = readFirstPictures(path, kThumbnailRead, enough, report);
+    if (!pictures) return;
+    const std::vector<Drawable> chosen = firstDrawable(*pictures, tables);
+    if (chosen.empty()) {
+        report.problem(ExitStatus::Incomplete,
+                       QStringLiteral("%1 holds no picture of a known size among those read, so no thumbnail was "
+                                      "written.")
+                           .arg(shownPath(path)));
+        return;
+    }
+    saveDrawing(
+        options.sheet, "png", options.force, QStringLiteral("the thumbnail"),
+        [&] { return drawThumbnail(*pictures, chosen, tables.colours, options.transparent, options.thumbnailSize); },
+        report);
 }
 
 }  // namespace hexpane

@@ -10,10 +10,10 @@
 #include <optional>
 #include <system_error>
 
-#include "export/file_names.h"
 #include "gui/drawing.h"
 #include "gui/name_text.h"
 #include "gui/path_bytes.h"
+#include "gui/picture_file_names.h"
 #include "gui/regular_file.h"
 #include "import/image_names.h"
 #include "import/output_patch.h"

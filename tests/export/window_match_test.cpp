@@ -4,7 +4,7 @@
 // exporter gives the system colours must be the ones the window shows.
 #include <QRadioButton>
 
-#include "export/file_names.h"
+#include "export/picture_files.h"
 #include "gui/system_colours.h"
 #include "run_export.h"
 #include "window/pane.h"

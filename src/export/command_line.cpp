@@ -1,4 +1,4 @@
-#include "export/options.h"
+#include "export/command_line.h"
 
 #include <QFileInfo>
 
@@ -13,7 +13,8 @@ namespace {
 const QString kOutput = QStringLiteral("output"), kTransparent = QStringLiteral("transparent"),
               kFormat = QStringLiteral("format"), kMap = QStringLiteral("map"), kSize = QStringLiteral("size"),
               kForce = QStringLiteral("force"), kList = QStringLiteral("list"), kJson = QStringLiteral("json"),
-              kSheet = QStringLiteral("sheet"), kZoom = QStringLiteral("zoom"), kHelp = QStringLiteral("help"),
+              kSheet = QStringLiteral("sheet"), kZoom = QStringLiteral("zoom"),
+              kThumbnail = QStringLiteral("thumbnail"), kHelp = QStringLiteral("help"),
               kVersion = QStringLiteral("version");
 
 constexpr int kMaxZoom = 16;
@@ -30,11 +31,19 @@ const char* formatOf(const QString& extension) {
     return nullptr;
 }
 
+// A whole number from low to high, or 0.
+int wholeNumber(const QString& text, int low, int high) {
+    bool whole = false;
+    const int number = text.toInt(&whole);
+    return whole && number >= low && number <= high ? number : 0;
+}
+
 }  // namespace
 
 CommandLine::CommandLine() {
     parser_.setApplicationDescription(
-        QStringLiteral("Writes every picture of each .vkp patch as files, lists them, or draws them on one sheet."));
+        QStringLiteral("Writes every picture of each .vkp patch as files, lists them, or draws them on one sheet "
+                       "or one thumbnail."));
     parser_.addOptions({
         {{QStringLiteral("o"), kOutput},
          QStringLiteral("Write the pictures under <dir> (default: here)."),
@@ -47,11 +56,15 @@ CommandLine::CommandLine() {
         {kSize, QStringLiteral("Size table (default: size.txt beside the program)."), QStringLiteral("file")},
         {kForce, QStringLiteral("Replace files that exist.")},
         {kList, QStringLiteral("Write no file; list the pictures: index, name, pixels, size, same or changed.")},
-        {kJson, QStringLiteral("With --list: the listing as a JSON array.")},
+        {kJson, QStringLiteral("With --list: the listing as JSON, one object per picture.")},
         {kSheet, QStringLiteral("Draw the whole patch on one picture, .png or .bmp, instead of writing files."),
          QStringLiteral("file")},
         {kZoom, QStringLiteral("With --sheet: scale the drawings by a whole factor, 1 to 16 (default: 1)."),
          QStringLiteral("n")},
+        {kThumbnail,
+         QStringLiteral("--thumbnail SIZE PATCH OUT.png: write a PNG of at most SIZE x SIZE pixels (16 to 4096) "
+                        "showing the patch's first pictures, for file managers."),
+         QStringLiteral("size")},
         {{QStringLiteral("h"), kHelp}, QStringLiteral("Show this help.")},
         {{QStringLiteral("v"), kVersion}, QStringLiteral("Show the version.")},
     });
@@ -70,48 +83,64 @@ CommandLine::Request CommandLine::parse(const QStringList& arguments) {
 }
 
 CommandLine::Request CommandLine::check() {
-    const auto bad = [this](QString why) {
-        error_ = std::move(why);
-        return Request::BadUsage;
-    };
     Options& o = options_;
     o.patches = parser_.positionalArguments();
-    if (o.patches.isEmpty()) return bad(QStringLiteral("Name at least one patch file."));
     if (parser_.isSet(kOutput)) o.output = parser_.value(kOutput);
     o.mapPath = parser_.value(kMap);
     o.sizePath = parser_.value(kSize);
     o.force = parser_.isSet(kForce);
-    o.list = parser_.isSet(kList);
     o.json = parser_.isSet(kJson);
-    o.sheet = parser_.value(kSheet);
+    error_ = checkDrawing();
+    if (error_.isEmpty()) error_ = checkTask();
+    return error_.isEmpty() ? Request::Run : Request::BadUsage;
+}
 
+QString CommandLine::checkDrawing() {
     if (parser_.isSet(kTransparent)) {
         const QString name = parser_.value(kTransparent);
         const auto* found = std::find_if(kTransparentNames.begin(), kTransparentNames.end(),
                                          [&](const auto& entry) { return name == QLatin1String(entry.first); });
-        if (found == kTransparentNames.end())
-            return bad(QStringLiteral("--transparent takes form, phone or standard."));
-        o.transparent = found->second;
+        if (found == kTransparentNames.end()) return QStringLiteral("--transparent takes form, phone or standard.");
+        options_.transparent = found->second;
     }
     if (parser_.isSet(kFormat)) {
-        o.format = formatOf(parser_.value(kFormat));
-        if (!o.format) return bad(QStringLiteral("--format takes bmp or png."));
+        options_.format = formatOf(parser_.value(kFormat));
+        if (!options_.format) return QStringLiteral("--format takes bmp or png.");
     }
-    if (o.json && !o.list) return bad(QStringLiteral("--json goes with --list."));
-    if (parser_.isSet(kSheet)) {
-        if (o.list) return bad(QStringLiteral("--list and --sheet cannot be combined."));
-        if (o.patches.size() > 1) return bad(QStringLiteral("--sheet draws one patch; name only one."));
+    return {};
+}
+
+QString CommandLine::checkTask() {
+    Options& o = options_;
+    const bool list = parser_.isSet(kList), sheet = parser_.isSet(kSheet), thumbnail = parser_.isSet(kThumbnail);
+    if (int(list) + int(sheet) + int(thumbnail) > 1)
+        return QStringLiteral("--list, --sheet and --thumbnail cannot be combined.");
+    if (o.json && !list) return QStringLiteral("--json goes with --list.");
+    if (parser_.isSet(kZoom) && !sheet) return QStringLiteral("--zoom goes with --sheet.");
+    if (thumbnail) {
+        o.task = Task::Thumbnail;
+        if (parser_.isSet(kOutput) || parser_.isSet(kFormat))
+            return QStringLiteral("--thumbnail writes one PNG file: it takes no -o and no --format.");
+        o.thumbnailSize = wholeNumber(parser_.value(kThumbnail), kMinThumbnail, kMaxThumbnail);
+        if (o.thumbnailSize == 0) return QStringLiteral("--thumbnail takes a whole number from 16 to 4096.");
+        if (o.patches.size() != 2) return QStringLiteral("--thumbnail SIZE takes a patch and the PNG file to write.");
+        o.sheet = o.patches.takeLast();
+        return {};
+    }
+    if (o.patches.isEmpty()) return QStringLiteral("Name at least one patch file.");
+    if (list) o.task = Task::List;
+    if (sheet) {
+        o.task = Task::Sheet;
+        o.sheet = parser_.value(kSheet);
+        if (o.patches.size() > 1) return QStringLiteral("--sheet draws one patch; name only one.");
         o.sheetFormat = formatOf(QFileInfo(o.sheet).suffix());
-        if (!o.sheetFormat) return bad(QStringLiteral("--sheet needs a file name ending in .png or .bmp."));
+        if (!o.sheetFormat) return QStringLiteral("--sheet needs a file name ending in .png or .bmp.");
     }
     if (parser_.isSet(kZoom)) {
-        if (o.sheet.isEmpty()) return bad(QStringLiteral("--zoom goes with --sheet."));
-        bool whole = false;
-        o.zoom = parser_.value(kZoom).toInt(&whole);
-        if (!whole || o.zoom < 1 || o.zoom > kMaxZoom)
-            return bad(QStringLiteral("--zoom takes a whole number from 1 to 16."));
+        o.zoom = wholeNumber(parser_.value(kZoom), 1, kMaxZoom);
+        if (o.zoom == 0) return QStringLiteral("--zoom takes a whole number from 1 to 16.");
     }
-    return Request::Run;
+    return {};
 }
 
 }  // namespace hexpane

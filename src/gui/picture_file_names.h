@@ -1,6 +1,8 @@
-// The names of the files the exporter writes. Picture names come from a patch
-// anybody may have written, so a name is reduced to characters that are safe
-// in a file name and can never lead out of the folder it is written to.
+// The names of the picture files hexpane-export writes and hexpane-import
+// reads back: "NNN-NAME-PANE.FORMAT". Picture names come from a patch anybody
+// may have written, so a name is reduced to characters that are safe in a file
+// name and can never lead out of the folder it is written to; the index, which
+// comes first, keeps the names unique whatever the pictures are called.
 #pragma once
 
 #include <QString>

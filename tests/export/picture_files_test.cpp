@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "export/file_names.h"
+#include "export/picture_files.h"
 
 namespace hexpane::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "export/file_names.h"
+#include "gui/picture_file_names.h"
 
 #include <QList>
 

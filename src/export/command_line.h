@@ -1,5 +1,5 @@
 // The exporter's command line: what it asks for, checked before anything is
-// read or written.
+// read or written, and its help.
 #pragma once
 
 #include <QCommandLineParser>
@@ -10,18 +10,25 @@
 
 namespace hexpane {
 
+// What a run makes of its patches.
+enum class Task { Files, List, Sheet, Thumbnail };
+
 struct Options {
+    Task task = Task::Files;
     QStringList patches;
     QString output = QStringLiteral(".");
     TransparentColour transparent = TransparentColour::Form;
     const char* format = "bmp";  // of the picture files: "bmp" or "png"
     QString mapPath, sizePath;   // empty: the table beside the program
     bool force = false;          // replace files that exist
-    bool list = false, json = false;
-    QString sheet;  // the overview's file; empty: no overview
+    bool json = false;           // the listing as JSON
+    QString sheet;               // the overview's file, or the thumbnail's
     const char* sheetFormat = "png";
     int zoom = 1;
+    int thumbnailSize = 0;  // the thumbnail's largest side
 };
+
+inline constexpr int kMinThumbnail = 16, kMaxThumbnail = 4096;
 
 class CommandLine {
 public:
@@ -39,6 +46,8 @@ public:
 
 private:
     Request check();
+    QString checkTask();
+    QString checkDrawing();
 
     QCommandLineParser parser_;
     Options options_;
