@@ -150,8 +150,8 @@ complete_words() {
         shopt -s extdebug
         declare -F _hexpane_export | grep -q " $1/hexpane-export\$" || { echo "not loaded from $1"; exit; }
         shift
-        spec=$(complete -p "$1") || exit
-        function=${spec#*-F }
+        registered=$(complete -p "$1") || exit
+        function=${registered#*-F }
         function=${function%% *}
         COMP_WORDS=("$@")
         COMP_CWORD=$(($# - 1))
