@@ -8,7 +8,8 @@ cd "$(dirname "$0")"
 
 RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
 TEST_PACKAGES=("${RUN_PACKAGES[@]}" libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
-               xvfb xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file python3)
+               xvfb xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file python3
+               shared-mime-info libglib2.0-bin appstream bash-completion lintian)
 
 need() {
     local missing=()

@@ -4,8 +4,11 @@
 # program with its two tables in one folder, the command on the PATH, a valid
 # desktop entry and the icon; the packaged command must start from another
 # directory with no warning box, and the package must declare the Qt 6
-# libraries it needs. hexpane-export must sit beside the window's program with
-# its command and gzipped manual page, and run from the package with no display.
+# libraries it needs. hexpane-export (and hexpane-import, when built) must sit
+# beside the window's program with its command and gzipped manual page, and
+# the exporter run from the package with no display. Both trees hold the
+# desktop's files (file type, thumbnailer, AppStream, completions), the
+# licence and the changelog, and lintian finds no error in the package.
 #
 # Usage: package_test.sh BUILD_DIR SOURCE_DIR   (run after the build)
 # CMAKE and CPACK may name the tools to use (default: those on the PATH).
@@ -17,7 +20,7 @@ source_dir=$(realpath "$2")
 source "$(dirname "$0")/xsession.sh"
 cmake=${CMAKE:-cmake}
 cpack=${CPACK:-cpack}
-xs_require "$cmake" "$cpack" dpkg-deb dpkg-shlibdeps desktop-file-validate identify
+xs_require "$cmake" "$cpack" dpkg-deb dpkg-shlibdeps desktop-file-validate identify lintian
 [ -f "$build/CPackConfig.cmake" ] || xs_die "no CPackConfig.cmake in $build: configure the project first"
 xs_begin
 
@@ -37,18 +40,39 @@ check_tree() {
         /*) xs_die "$prefix/bin/hexpane is an absolute link, which breaks once the tree moves" ;;
     esac
 
+    local command manual commands=(hexpane hexpane-export)
     [ -x "$app/hexpane-export" ] || xs_die "no program at $app/hexpane-export"
-    [ "$(readlink "$prefix/bin/hexpane-export")" = "../libexec/hexpane/hexpane-export" ] ||
-        xs_die "$prefix/bin/hexpane-export is not a relative link to the exporter"
-    local manual=$prefix/share/man/man1/hexpane-export.1.gz
-    gzip -t "$manual" 2>/dev/null || xs_die "no gzipped manual page at $manual"
-    zcat "$manual" | cmp -s - "$source_dir/packaging/hexpane-export.1" || xs_die "$manual differs from packaging/hexpane-export.1"
+    [ ! -e "$app/hexpane-import" ] || commands+=(hexpane-import)
+    for command in "${commands[@]}"; do
+        [ -x "$app/$command" ] || xs_die "no program at $app/$command"
+        [ "$(readlink "$prefix/bin/$command")" = "../libexec/hexpane/$command" ] ||
+            xs_die "$prefix/bin/$command is not a relative link to $app/$command"
+        [ "$command" = hexpane ] ||
+            cmp -s "$prefix/share/bash-completion/completions/$command" "$source_dir/packaging/completion.bash" ||
+            xs_die "no bash completion installed for $command"
+        # hexpane-import's page comes with it; the others are here already
+        [ -f "$source_dir/packaging/$command.1" ] || [ "$command" = hexpane-import ] ||
+            xs_die "packaging/$command.1 is missing"
+        [ -f "$source_dir/packaging/$command.1" ] || continue
+        manual=$prefix/share/man/man1/$command.1.gz
+        gzip -t "$manual" 2>/dev/null || xs_die "no gzipped manual page at $manual"
+        zcat "$manual" | cmp -s - "$source_dir/packaging/$command.1" || xs_die "$manual differs from packaging/$command.1"
+    done
+    [ -e "$app/hexpane-import" ] || [ ! -e "$prefix/share/bash-completion/completions/hexpane-import" ] ||
+        xs_die "a completion is installed for hexpane-import, which is not"
+    local file
+    for file in mime/packages/hexpane.xml thumbnailers/hexpane.thumbnailer metainfo/org.hexpane.hexpane.metainfo.xml; do
+        cmp -s "$prefix/share/$file" "$source_dir/packaging/${file##*/}" || xs_die "$prefix/share/$file is missing or differs"
+    done
+    grep -qx 'License: MIT' "$prefix/share/doc/hexpane/copyright" 2>/dev/null ||
+        xs_die "no copyright file naming the licence at $prefix/share/doc/hexpane/copyright"
+    gzip -t "$prefix/share/doc/hexpane/changelog.gz" 2>/dev/null || xs_die "no gzipped changelog in $prefix/share/doc/hexpane"
 
     local desktop=$prefix/share/applications/hexpane.desktop report
     [ -f "$desktop" ] || xs_die "no desktop entry at $desktop"
     report=$(desktop-file-validate "$desktop" 2>&1) || xs_die "desktop entry is not valid: $report"
     [ -z "$report" ] || xs_die "desktop-file-validate has remarks: $report"
-    grep -qx 'Exec=hexpane' "$desktop" || xs_die "the desktop entry does not run plain 'hexpane'"
+    grep -qx 'Exec=hexpane %f' "$desktop" || xs_die "the desktop entry does not run 'hexpane %f'"
     grep -qx 'Icon=hexpane' "$desktop" || xs_die "the desktop entry does not name the icon hexpane"
 
     local icon=$prefix/share/icons/hicolor/32x32/apps/hexpane.png
@@ -83,8 +107,14 @@ fi
 
 dpkg-deb -x "$deb" "$XS_TMP/root"
 check_tree "$XS_TMP/root/usr"
-unexpected=$(find "$XS_TMP/root" ! -type d -printf '/%P\n' | grep -vE '^/usr/(bin|libexec/hexpane|share/(applications|icons|man/man1))/' || true)
+share='applications|icons|man/man1|mime/packages|thumbnailers|metainfo|bash-completion/completions|doc/hexpane'
+unexpected=$(find "$XS_TMP/root" ! -type d -printf '/%P\n' | grep -vE "^/usr/(bin|libexec/hexpane|share/($share))/" || true)
 [ -z "$unexpected" ] || xs_die "the package holds unexpected files: $unexpected"
+
+xs_note "lintian"
+# lintian runs as root only when told it may
+lintian --allow-root --fail-on error "$deb" >"$XS_TMP/lintian.log" 2>&1 ||
+    xs_die "lintian finds errors in the package: $(grep -v '^[IPX]: ' "$XS_TMP/lintian.log" | head -n 20)"
 
 xs_note "the packaged command, started from another directory"
 mkdir "$XS_TMP/elsewhere"
