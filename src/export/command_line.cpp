@@ -2,9 +2,7 @@
 
 #include <QFileInfo>
 
-#include <algorithm>
-#include <array>
-#include <utility>
+#include <optional>
 
 namespace hexpane {
 
@@ -14,14 +12,9 @@ const QString kOutput = QStringLiteral("output"), kTransparent = QStringLiteral(
               kFormat = QStringLiteral("format"), kMap = QStringLiteral("map"), kSize = QStringLiteral("size"),
               kForce = QStringLiteral("force"), kList = QStringLiteral("list"), kJson = QStringLiteral("json"),
               kSheet = QStringLiteral("sheet"), kZoom = QStringLiteral("zoom"),
-              kThumbnail = QStringLiteral("thumbnail"), kHelp = QStringLiteral("help"),
-              kVersion = QStringLiteral("version");
+              kThumbnail = QStringLiteral("thumbnail");
 
 constexpr int kMaxZoom = 16;
-
-constexpr std::array kTransparentNames = {std::pair{"form", TransparentColour::Form},
-                                          std::pair{"phone", TransparentColour::Phone},
-                                          std::pair{"standard", TransparentColour::Standard}};
 
 // The format Qt writes for a file name's extension, or null.
 const char* formatOf(const QString& extension) {
@@ -48,9 +41,8 @@ CommandLine::CommandLine() {
         {{QStringLiteral("o"), kOutput},
          QStringLiteral("Write the pictures under <dir> (default: here)."),
          QStringLiteral("dir")},
-        {kTransparent,
-         QStringLiteral("Draw the code C0 in the form's, the phone's or the table's colour (default: form)."),
-         QStringLiteral("form|phone|standard")},
+        transparentOption(
+            QStringLiteral("Draw the code C0 in the form's, the phone's or the table's colour (default: form).")),
         {kFormat, QStringLiteral("Picture files as bmp (default) or png."), QStringLiteral("bmp|png")},
         {kMap, QStringLiteral("Colour table (default: map.txt beside the program)."), QStringLiteral("file")},
         {kSize, QStringLiteral("Size table (default: size.txt beside the program)."), QStringLiteral("file")},
@@ -65,21 +57,15 @@ CommandLine::CommandLine() {
          QStringLiteral("--thumbnail SIZE PATCH OUT.png: write a PNG of at most SIZE x SIZE pixels (16 to 4096) "
                         "showing the patch's first pictures, for file managers."),
          QStringLiteral("size")},
-        {{QStringLiteral("h"), kHelp}, QStringLiteral("Show this help.")},
-        {{QStringLiteral("v"), kVersion}, QStringLiteral("Show the version.")},
     });
+    parser_.addOptions(helpAndVersionOptions());
     parser_.addPositionalArgument(QStringLiteral("patches"), QStringLiteral("The patch files to read."),
                                   QStringLiteral("PATCH.vkp..."));
 }
 
 CommandLine::Request CommandLine::parse(const QStringList& arguments) {
-    if (!parser_.parse(arguments)) {
-        error_ = parser_.errorText();
-        return Request::BadUsage;
-    }
-    if (parser_.isSet(kHelp)) return Request::Help;
-    if (parser_.isSet(kVersion)) return Request::Version;
-    return check();
+    const Request request = parseLine(parser_, arguments, &error_);
+    return request == Request::Run ? check() : request;
 }
 
 CommandLine::Request CommandLine::check() {
@@ -97,11 +83,9 @@ CommandLine::Request CommandLine::check() {
 
 QString CommandLine::checkDrawing() {
     if (parser_.isSet(kTransparent)) {
-        const QString name = parser_.value(kTransparent);
-        const auto* found = std::find_if(kTransparentNames.begin(), kTransparentNames.end(),
-                                         [&](const auto& entry) { return name == QLatin1String(entry.first); });
-        if (found == kTransparentNames.end()) return QStringLiteral("--transparent takes form, phone or standard.");
-        options_.transparent = found->second;
+        const std::optional<TransparentColour> named = transparentNamed(parser_.value(kTransparent));
+        if (!named) return QStringLiteral("--transparent takes form, phone or standard.");
+        options_.transparent = *named;
     }
     if (parser_.isSet(kFormat)) {
         options_.format = formatOf(parser_.value(kFormat));

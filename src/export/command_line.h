@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "gui/command_line.h"
 #include "picture/render.h"
 
 namespace hexpane {
@@ -32,7 +33,7 @@ inline constexpr int kMinThumbnail = 16, kMaxThumbnail = 4096;
 
 class CommandLine {
 public:
-    enum class Request { Run, Help, Version, BadUsage };
+    using Request = LineRequest;
 
     CommandLine();
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "export/picture_files.h"
+#include "gui/command_line.h"
 #include "gui/name_text.h"
 #include "gui/path_bytes.h"
 #include "gui/regular_file.h"
@@ -16,17 +17,6 @@ namespace {
 // The first read of readFirstPictures; each next one is this many times larger.
 constexpr std::uint64_t kFirstRead = std::uint64_t{1} << 16;
 constexpr int kGrowth = 4;
-
-template <typename Read>
-std::optional<std::vector<PictureRecord>> readPatchWith(const QString& path, Read read, Report& report) {
-    QString error;
-    auto result = readFile(path, read, &error);
-    if (!error.isEmpty()) {
-        report.problem(ExitStatus::Failed, QStringLiteral("Cannot read %1:\n%2").arg(shownPath(path), error));
-        return std::nullopt;
-    }
-    return result;
-}
 
 // The pictures that end inside the first `size` bytes of in. Unless that is the
 // whole stream, the start is cut after its last line end, so every line read is
@@ -141,7 +131,7 @@ private:
 }  // namespace
 
 std::optional<std::vector<PictureRecord>> readPatchFile(const QString& path, Report& report) {
-    auto pictures = readPatchWith(path, readPatch, report);
+    auto pictures = readReported(path, readPatch, report);
     if (pictures && pictures->empty()) report.note(QStringLiteral("%1 holds no picture.").arg(shownPath(path)));
     return pictures;
 }
@@ -150,7 +140,7 @@ std::optional<std::vector<PictureRecord>> readFirstPictures(const QString& path,
                                                             const Enough& enough, Report& report) {
     for (std::uint64_t size = std::min(kFirstRead, limit);; size = std::min(size * kGrowth, limit)) {
         bool whole = false;
-        auto pictures = readPatchWith(
+        auto pictures = readReported(
             path, [&](std::istream& in) { return picturesInStart(in, size, whole); }, report);
         if (!pictures || whole || size >= limit || enough(*pictures)) return pictures;
     }

@@ -1,14 +1,19 @@
 // What the command-line programs share of their command lines: what a line
-// asks for before the program's own checks, and the names of the
-// --transparent option's values.
+// asks for before the program's own checks, the names of the --transparent
+// option's values, and reading a file the line names.
 #pragma once
 
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 
+#include <istream>
 #include <optional>
+#include <utility>
 
+#include "gui/path_bytes.h"
+#include "gui/regular_file.h"
+#include "gui/report.h"
 #include "picture/render.h"
 
 namespace hexpane {
@@ -27,5 +32,18 @@ LineRequest parseLine(QCommandLineParser& parser, const QStringList& arguments, 
 QCommandLineOption transparentOption(const QString& description);
 // The value named, or none for a name that is not one of the three.
 std::optional<TransparentColour> transparentNamed(const QString& name);
+
+// What read makes of the file at path (as readFile gives it), or none when the
+// file cannot be read, which is told to report as "Cannot read PATH:\nreason"
+// with the status Failed.
+template <typename Read>
+auto readReported(const QString& path, Read read, Report& report)
+    -> std::optional<decltype(read(std::declval<std::istream&>()))> {
+    QString error;
+    auto result = readFile(path, read, &error);
+    if (error.isEmpty()) return result;
+    report.problem(ExitStatus::Failed, QStringLiteral("Cannot read %1:\n%2").arg(shownPath(path), error));
+    return std::nullopt;
+}
 
 }  // namespace hexpane

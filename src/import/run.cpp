@@ -10,6 +10,7 @@
 #include <optional>
 #include <system_error>
 
+#include "gui/command_line.h"
 #include "gui/drawing.h"
 #include "gui/name_text.h"
 #include "gui/path_bytes.h"
@@ -40,16 +41,6 @@ std::optional<Tables> readTables(const ImportOptions& options, Report& report) {
     Tables tables = loadTables(options.mapPath, options.sizePath, problems);
     for (const QString& problem : problems) report.note(problem);
     return tables;
-}
-
-std::optional<LocatedPatch> readPatchFile(const QString& path, Report& report) {
-    QString error;
-    LocatedPatch patch = readFile(path, readPatchLocated, &error);
-    if (!error.isEmpty()) {
-        report.problem(ExitStatus::Failed, QStringLiteral("Cannot read %1:\n%2").arg(shownPath(path), error));
-        return std::nullopt;
-    }
-    return patch;
 }
 
 // "003 (logo)": a picture as messages name it.
@@ -204,7 +195,7 @@ std::vector<ChangedText> Import::changes() const {
 
 void importAll(const ImportOptions& options, Report& report) {
     const std::optional<Tables> tables = readTables(options, report);
-    std::optional<LocatedPatch> patch = readPatchFile(options.patch, report);
+    std::optional<LocatedPatch> patch = readReported(options.patch, readPatchLocated, report);
     if (!tables || !patch) return;
     if (!options.force && outputExists(options.output)) {
         report.problem(ExitStatus::Incomplete,
