@@ -51,4 +51,13 @@ QImage drawPane(std::string_view hex, PictureSize size, const ColourTable& colou
 // The same in the window's default colours (defaultPalette()), where no window supplies them.
 QImage drawPane(std::string_view hex, PictureSize size, const ColourTable& colours, TransparentColour option);
 
+// drawPane's pixels drawn into an image that is already there, size.width ×
+// size.height of Format_RGB32 (blankPane makes one), so that a window redrawing
+// a pane of the same size takes no new memory. The picture goes through
+// renderPane a band of rows at a time, straight into the image's rows, the
+// bands of a large picture on every core. False, the image's pixels undefined,
+// when the image does not fit the size or the memory to draw runs out.
+bool drawPaneInto(QImage& image, std::string_view hex, PictureSize size, const ColourTable& colours,
+                  TransparentColour option, const QPalette& palette);
+
 }  // namespace hexpane
