@@ -18,8 +18,9 @@ int main(int argc, char** argv) {
         QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
     }
 
-    QApplication app(argc, argv);
+    QApplication app(argc, argv);  // takes the toolkit's own options out of argv
     hexpane::Form1 form;
+    form.startWith(hexpane::readCommandLine(argc, argv));
     form.show();
     return app.exec();
 }

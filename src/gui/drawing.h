@@ -64,6 +64,17 @@ QImage drawPane(std::string_view hex, PictureSize size, const ColourTable& colou
 // The same in the window's default colours (defaultPalette()), where no window supplies them.
 QImage drawPane(std::string_view hex, PictureSize size, const ColourTable& colours, TransparentColour option);
 
+// drawPane's pixels drawn into an image that is already there, size.width ×
+// size.height of Format_RGB32 (blankPane makes one), so that a window redrawing
+// a pane of the same size takes no new memory. The picture goes through
+// renderPane a band of rows at a time, straight into the image's rows, on
+// `threads` threads; 0 lets the size decide: every core for a picture of 16
+// million pixels or more, which takes a noticeable time on one, else one.
+// False, the image's pixels undefined, when the image does not fit the size or
+// the memory to draw runs out.
+bool drawPaneInto(QImage& image, std::string_view hex, PictureSize size, const ColourTable& colours,
+                  TransparentColour option, const QPalette& palette, int threads = 0);
+
 // ---- The inverse of drawPane ----
 
 // The pixel code to write for a colour, so that drawPane, with the same colour

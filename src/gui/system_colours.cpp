@@ -71,14 +71,17 @@ QPalette defaultPalette() {
     return palette;
 }
 
-QImage paneImage(std::span<const ColourValue> colours, int width, int height, const QPalette& palette) {
+QImage blankPane(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
-    if (image.isNull() || colours.size() != std::size_t(width) * std::size_t(height)) return image;
     // A bitmap records its resolution. Qt would take it from the screen, or
     // say 100 dpi where there is none; a pane's pixels are plain 96 dpi ones.
     constexpr int kDotsPerMetre = 3780;
     image.setDotsPerMeterX(kDotsPerMetre);
     image.setDotsPerMeterY(kDotsPerMetre);
+    return image;
+}
+
+void toRgbRow(std::span<const ColourValue> colours, QRgb* out, const QPalette& palette) {
     // Nearly every pixel has a plain colour; a system colour costs a palette
     // lookup, so the two the panes use are looked up once.
     const QRgb window = toRgb(kWindowBackground, palette);
@@ -86,13 +89,15 @@ QImage paneImage(std::span<const ColourValue> colours, int width, int height, co
     auto system = [&](ColourValue c) {
         return c == kWindowBackground ? window : c == kFaceColour ? face : toRgb(c, palette);
     };
+    for (const ColourValue c : colours) *out++ = isSystem(c) ? system(c) : plainRgb(c);
+}
+
+QImage paneImage(std::span<const ColourValue> colours, int width, int height, const QPalette& palette) {
+    QImage image = blankPane(width, height);
+    if (image.isNull() || colours.size() != std::size_t(width) * std::size_t(height)) return image;
     for (int y = 0; y < height; ++y) {
-        const ColourValue* in = colours.data() + std::size_t(y) * std::size_t(width);
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const ColourValue c = in[x];
-            out[x] = isSystem(c) ? system(c) : plainRgb(c);
-        }
+        toRgbRow(colours.subspan(std::size_t(y) * std::size_t(width), std::size_t(width)),
+                 reinterpret_cast<QRgb*>(image.scanLine(y)), palette);
     }
     return image;
 }

@@ -17,6 +17,13 @@ QRgb toRgb(ColourValue colour, const QPalette& palette);
 // An image of width × height pixels from row-major colour values.
 QImage paneImage(std::span<const ColourValue> colours, int width, int height, const QPalette& palette);
 
+// The image paneImage fills, its pixels not yet set: null when it is too large
+// for the toolkit or for the memory left.
+QImage blankPane(int width, int height);
+
+// One row of pixels from as many colour values, as paneImage converts them.
+void toRgbRow(std::span<const ColourValue> colours, QRgb* out, const QPalette& palette);
+
 // The palette the window has under Qt's default style on Linux (Fusion, light):
 // the pane background (Base) #FFFFFF, the face colour (Window) #EFEFEF. For
 // drawing panes where no window supplies one, so they match what it shows.

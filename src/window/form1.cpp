@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -15,6 +17,10 @@
 #include <new>
 #include <optional>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "gui/image_file.h"
 #include "gui/path_bytes.h"
 #include "gui/regular_file.h"
@@ -23,6 +29,20 @@
 #include "window/save_icon.h"
 
 namespace hexpane {
+
+namespace {
+
+// Frees the pictures an open replaced, and gives the memory they held back to
+// the system: the heap would keep it for the rest of the program's life, as
+// the new pictures lie after it.
+void release(std::vector<PictureRecord>& pictures) {
+    std::vector<PictureRecord>().swap(pictures);
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
+}  // namespace
 
 Form1::Form1()
     : Form1(std::make_unique<QtCommonDialog>(this), std::make_unique<QtMessageBox>(this),
@@ -60,7 +80,12 @@ void Form1::createControls() {
     cmdLoad = new QPushButton(QStringLiteral("Открыть"), this);
     cmdLoad->setGeometry(78, 348, 109, 25);
 
+    // Each save icon comes before its pane: the panes take no focus, so the
+    // icons take their places in the tab order.
     for (std::size_t i = 0; i < 2; ++i) {
+        img[i] = new SaveIcon(this);
+        img[i]->setGeometry(78, i == 0 ? 27 : 72, 11, 11);
+        img[i]->hide();
         pic[i] = new Pane(this);
         pic[i]->setGeometry(78, i == 0 ? 42 : 90, 19, 19);
         pic[i]->setFrame(true);
@@ -92,17 +117,17 @@ void Form1::createControls() {
     }
     opt[0]->setChecked(true);
 
-    for (std::size_t i = 0; i < 2; ++i) {
-        img[i] = new SaveIcon(this);
-        img[i]->setGeometry(78, i == 0 ? 27 : 72, 11, 11);
-        lab[i]->hide();
-        img[i]->hide();
-    }
+    for (QLabel* caption : lab) caption->hide();
 
     // A large pane runs under the lower column, whose controls stay on top and
-    // take their clicks: the open button is always within reach.
+    // take their clicks: the open button is always within reach. The save
+    // icon of such a pane lies in the lower column and stays above it in turn:
+    // it covers no more than the corner of a button or of an option's circle,
+    // and every option is still taken by a click on its caption or by the keyboard.
     for (QWidget* control : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(chk), static_cast<QWidget*>(cmdLoad)})
         control->raise();
+    for (SaveIcon* icon : img) icon->raise();
+    setAcceptDrops(true);
 }
 
 void Form1::connectEvents() {
@@ -129,36 +154,62 @@ void Form1::Form_Load() {
 
 void Form1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (loadProblems_.isEmpty()) return;
-    // After the window is on screen, so the message has the window behind it.
-    QTimer::singleShot(0, this, [this, text = std::exchange(loadProblems_, QString())] {
-        messages_->show(QMessageBox::Warning, text);
-    });
+    if (std::exchange(shown_, true)) return;
+    QTimer::singleShot(0, this, &Form1::afterShown);
+}
+
+void Form1::startWith(const StartRequest& request) {
+    start_ = request;
+    if (shown_) QTimer::singleShot(0, this, &Form1::afterShown);
+}
+
+// One after the other, each message with the window behind it.
+void Form1::afterShown() {
+    if (!loadProblems_.isEmpty()) messages_->show(QMessageBox::Warning, std::exchange(loadProblems_, QString()));
+    const StartRequest start = std::exchange(start_, StartRequest());
+    if (!start.problem.isEmpty()) messages_->show(QMessageBox::Warning, start.problem);
+    if (!start.patch.isEmpty()) openPatch(start.patch);
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedPatch(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+    const QString path = droppedPatch(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    // Read once the drop is over, so that the program it came from is not kept waiting.
+    QTimer::singleShot(0, this, [this, path] { openPatch(path); });
 }
 
 void Form1::cmdLoad_Click() {
     cd->DefaultExt = QStringLiteral(".vkp");
     cd->Filter = QStringLiteral("*.vkp|*.vkp");
     cd->FileName = QString();
-    if (!cd->ShowOpen()) return;
+    if (cd->ShowOpen()) openPatch(cd->FileName);
+}
 
+void Form1::openPatch(const QString& path) {
     // The whole file is read before anything changes, so a failed read leaves
     // the list and the panes as they were. The list reads its rows from
     // pictures, so replacing them refills it and cannot fail half way.
     QString error;
-    std::vector<PictureRecord> read = readFile(cd->FileName, readPatch, &error);
+    std::vector<PictureRecord> read = readFile(path, readPatch, &error);
     if (error.isEmpty()) {
         try {
             const QSignalBlocker quiet(lst);  // refilling is no selection by the user
             lst->names()->beginChange();
             pictures.swap(read);
             lst->names()->endChange();
+            release(read);
             return;
         } catch (const std::bad_alloc&) {
             error = QStringLiteral("There is not enough memory to list its pictures.");
         }
     }
-    messages_->show(QMessageBox::Critical, QStringLiteral("Cannot read %1:\n%2").arg(shownPath(cd->FileName), error));
+    release(read);
+    messages_->show(QMessageBox::Critical, QStringLiteral("Cannot read %1:\n%2").arg(shownPath(path), error));
 }
 
 int Form1::selectedIndex() const { return lst->selectedRow(); }
@@ -175,37 +226,27 @@ void Form1::lst_Click() {
     }
 
     const int s = selectedIndex();
-    if (s < 0) return;
-
-    const std::optional<PictureSize> size = drawingSize(FindSizes());
-    Label1->setText(sizeText(size));
-    Label1->adjustSize();
-    if (!size) return;
-    const int W = size->width, H = size->height;
-
-    const int b = framed ? 1 : 0;
-    const TransparentColour option = opt[0]->isChecked()   ? TransparentColour::Form
-                                     : opt[1]->isChecked() ? TransparentColour::Phone
-                                                           : TransparentColour::Standard;
-    const std::string* hex[2] = {&pictures[std::size_t(s)].oldHex, &pictures[std::size_t(s)].newHex};
-    bool drawn = true;
-    try {
-        for (std::size_t i = 0; i < 2 && drawn; ++i) {
-            pic[i]->resize(std::min(W, QWIDGETSIZE_MAX - 2 * b) + 2 * b, std::min(H, QWIDGETSIZE_MAX - 2 * b) + 2 * b);
-            QImage image = drawPane(*hex[i], *size, colours, option, pic[i]->palette());
-            drawn = !image.isNull();  // too large for the toolkit's images, or for the memory left
-            pic[i]->setImage(std::move(image));
-        }
-    } catch (const std::bad_alloc&) {
-        drawn = false;
+    std::optional<PictureSize> size;
+    if (s >= 0) {
+        size = drawingSize(FindSizes());
+        Label1->setText(sizeText(size));
+        Label1->adjustSize();
     }
-    if (!drawn) {
-        for (Pane* pane : pic) pane->resize(19, 19);  // the start size: no huge hidden image to clear next time
+    if (!size) {  // nothing selected, or no size fits: the groups stay hidden
+        for (Pane* pane : pic) pane->clear();
+        return;
+    }
+
+    if (!drawPanes(pictures[std::size_t(s)], *size, framed)) {
+        for (Pane* pane : pic) {
+            pane->resize(19, 19);  // the start size: no huge hidden image to keep or clear
+            pane->clear();
+        }
         messages_->show(QMessageBox::Critical,
                         QStringLiteral("The %1x%2 picture cannot be drawn: it is too large for the memory left "
                                        "or for the toolkit's images.")
-                            .arg(W)
-                            .arg(H));
+                            .arg(size->width)
+                            .arg(size->height));
         return;  // the groups stay hidden
     }
 
@@ -218,6 +259,22 @@ void Form1::lst_Click() {
         lab[i]->show();
         img[i]->show();
     }
+}
+
+// Both panes at the picture's size, drawn straight into their images, which a
+// redraw at the same size reuses; false if one cannot be drawn.
+bool Form1::drawPanes(const PictureRecord& picture, PictureSize size, bool framed) {
+    const int b = framed ? 1 : 0;
+    const TransparentColour option = opt[0]->isChecked()   ? TransparentColour::Form
+                                     : opt[1]->isChecked() ? TransparentColour::Phone
+                                                           : TransparentColour::Standard;
+    const std::string* hex[2] = {&picture.oldHex, &picture.newHex};
+    for (std::size_t i = 0; i < 2; ++i) {
+        pic[i]->resize(std::min(size.width, QWIDGETSIZE_MAX - 2 * b) + 2 * b,
+                       std::min(size.height, QWIDGETSIZE_MAX - 2 * b) + 2 * b);
+        if (!pic[i]->draw(*hex[i], size, colours, option)) return false;
+    }
+    return true;
 }
 
 void Form1::chk_Click() { lst_Click(); }

@@ -10,6 +10,7 @@
 
 #include "gui/drawing.h"
 #include "patch/patch_reader.h"
+#include "window/patch_sources.h"
 #include "window/toolkit.h"
 
 class QCheckBox;
@@ -58,18 +59,33 @@ public:
     void opt_Click(int Index);
     void img_Click(int Index);
 
+    // Reads the patch at path into pictures and the list, as the open button
+    // does with the file chosen, or says why it cannot.
+    void openPatch(const QString& path);
+    // What the command line asked for, done once the window is on screen:
+    // the patch opened, or the mistake reported.
+    void startWith(const StartRequest& request);
+
 protected:
     void showEvent(QShowEvent* event) override;
+    // A .vkp file dropped onto the window is opened.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();
     void connectEvents();
+    void afterShown();
     std::vector<SizeRecord> FindSizes() const;
     int selectedIndex() const;
+    bool drawPanes(const PictureRecord& picture, PictureSize size, bool framed);
 
     std::unique_ptr<MessageBox> messages_;
     QString programDir_;
-    QString loadProblems_;  // shown once the window is on screen
+    // Told once the window is on screen, so that a message has it behind.
+    QString loadProblems_;
+    StartRequest start_;
+    bool shown_ = false;
 };
 
 }  // namespace hexpane

@@ -1,5 +1,8 @@
 #include "window/save_icon.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 
 namespace hexpane {
@@ -19,6 +22,34 @@ QImage diskette() {
     return image;
 }
 
-SaveIcon::SaveIcon(QWidget* parent) : QLabel(parent) { setPixmap(QPixmap::fromImage(diskette())); }
+SaveIcon::SaveIcon(QWidget* parent) : QLabel(parent) {
+    setPixmap(QPixmap::fromImage(diskette()));
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void SaveIcon::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+}
+
+void SaveIcon::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!event->isAutoRepeat()) emit clicked();
+        return;
+    default:
+        QLabel::keyPressEvent(event);
+    }
+}
+
+void SaveIcon::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    // The diskette fills the whole icon, so the mark goes over its outline.
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Highlight));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
 
 }  // namespace hexpane

@@ -1,8 +1,13 @@
-// The small diskette above each pane; a click on it saves that pane.
+// The small diskette above each pane; a click on it saves that pane. It takes
+// the focus from the Tab key, shows it by a frame in the highlight colour, and
+// then saves on Space or Enter as on a click.
 #pragma once
 
 #include <QLabel>
-#include <QMouseEvent>
+
+class QKeyEvent;
+class QMouseEvent;
+class QPaintEvent;
 
 namespace hexpane {
 
@@ -15,9 +20,9 @@ signals:
     void clicked();
 
 protected:
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
-    }
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // The 11 × 11 diskette: K black, O olive, S silver.

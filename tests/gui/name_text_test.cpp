@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <vector>
+
 #include "gui/name_text.h"
 #include "window/toolkit.h"
 
@@ -83,6 +87,72 @@ TEST(DisplayName, ShortensLongNamesWithAnEllipsis) {
         {std::string(5000, '\xcb'), QString(kShownLength, QChar(0x041B)) + ellipsis},
     };
     for (const auto& c : cases) EXPECT_EQ(displayName(c.bytes), c.shown) << c.bytes.size();
+}
+
+// One code point in UTF-8 (the toolkit's decoders would take U+FEFF for a byte order mark).
+std::string utf8(char32_t c) {
+    if (c < 0x80) return std::string(1, char(c));
+    const int length = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    std::string bytes(std::size_t(length), '\0');
+    for (int k = length - 1; k > 0; --k, c >>= 6) bytes[std::size_t(k)] = char(0x80 | (c & 0x3F));
+    bytes[0] = char((0xF00u >> length) | c);
+    return bytes;
+}
+
+// Default_Ignorable_Code_Point, and the other code points that draw nothing.
+TEST(DisplayName, ShowsEveryInvisibleCodePointByItsCode) {
+    const std::pair<char32_t, char32_t> invisible[] = {
+        {0x00AD, 0x00AD},   {0x034F, 0x034F},   {0x061C, 0x061C}, {0x115F, 0x1160},     {0x17B4, 0x17B5},
+        {0x180B, 0x180F},   {0x200B, 0x200F},   {0x202A, 0x202E}, {0x2060, 0x206F},     {0x3164, 0x3164},
+        {0xFE00, 0xFE0F},   {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0}, {0xFFF0, 0xFFF8},     {0x1BCA0, 0x1BCA3},
+        {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF}, {0x00A0, 0x00A0}, {0x2000, 0x200A},     {0x3000, 0x3000},
+        {0x2800, 0x2800},   {0xE000, 0xE000},   {0xF8FF, 0xF8FF}, {0x10FFFD, 0x10FFFD},
+    };
+    for (const auto& [first, last] : invisible) {
+        for (char32_t c = first; c <= last; ++c) {
+            const QString code = QString::number(uint(c), 16).toUpper().rightJustified(4, u'0');
+            ASSERT_EQ(displayName("a" + utf8(c) + "b").toStdString(), ("a<U+" + code + ">b").toStdString());
+        }
+    }
+    for (const char32_t c : {U' ', U'\u00e9', U'\u041b', U'\u05d0', U'\u0301', U'\U0001F600', U'\u2026'})
+        EXPECT_EQ(displayName("a" + utf8(c) + "b"), QString::fromStdString("a" + utf8(c) + "b")) << std::hex << uint(c);
+}
+
+// The one decision between UTF-8 and Windows-1251, against the toolkit's own check.
+TEST(NameText, TakesForUtf8WhatTheToolkitTakesForUtf8) {
+    std::vector<std::string> names = {
+        "",
+        "plain ascii text",
+        "\xc2\x80",
+        "\xc1\xbf",
+        "\xe0\x9f\xbf",
+        "\xe0\xa0\x80",
+        "\xed\x9f\xbf",
+        "\xed\xa0\x80",
+        "\xef\xbf\xbf",
+        "\xf0\x8f\xbf\xbf",
+        "\xf0\x90\x80\x80",
+        "\xf4\x8f\xbf\xbf",
+        "\xf4\x90\x80\x80",
+        "\xf5\x80\x80\x80",
+        "\x80",
+        "\xc2",
+        "abcdefg\xd0",
+        "abcdefgh\xd0\x9b",
+        "abcdefgh\xd0\x9b"
+        "abcdefgh\xd0",
+    };
+    std::mt19937 random(7);
+    const char* const pieces[] = {"a",        "\x80",     "\xbf",         "\xc2",
+                                  "\xd0\x9b", "\xe0\xa0", "\xed\xa0\x80", "\xf0\x90\x80",
+                                  "\xf4",     "\xff",     "abcdefgh"};
+    for (int n = 0; n < 20000; ++n) {
+        std::string name;
+        for (int k = int(random() % 8); k > 0; --k) name += pieces[random() % std::size(pieces)];
+        names.push_back(name);
+    }
+    for (const std::string& name : names)
+        ASSERT_EQ(isUtf8Name(name), QByteArrayView(name.data(), qsizetype(name.size())).isValidUtf8()) << name;
 }
 
 TEST(DialogFilter, BecomesTheToolkitsNameFilters) {

@@ -2,8 +2,10 @@
 # hexpane's real window under Xvfb: its size, its first state on screen, a
 # patch opened through the real file dialog, a large pane that leaves the open
 # button within reach, a clean close that leaves no file under the user's
-# folders, and the tables found beside the program whatever the current
-# directory. Every wait is for a state, with a deadline only a fault reaches.
+# folders, the tables found beside the program whatever the current
+# directory, the new pane's save icon clicked with the real pointer at the
+# sizes whose icon lies in the lower column, and a patch named on the command
+# line. Every wait is for a state, with a deadline only a fault reaches.
 #
 # Usage: window_test.sh PROGRAM SAMPLE_PATCH
 set -euo pipefail
@@ -103,6 +105,54 @@ window=$(xs_wait_window "$pid" hexpane 20)
 box=$(xs_wait_other "$pid" "$window" hexpane 10)
 [ "$(xs_size "$box")" != 193x379 ] || xs_die "the second window looks like another main window, not a message box"
 xs_note "the missing tables were reported in a message box ($(xs_size "$box"))"
+xs_close "$box"
+xs_close "$window"
+xs_wait_exit "$pid" 10
+
+xs_note "the new pane's save icon, clicked with the pointer, at sizes whose icon lies low"
+# A copy of the program with a size table of these sizes alone; each patch
+# is named on the command line.
+sized="$XS_TMP/sized"
+mkdir "$sized"
+cp "$program" "$(dirname "$program")/map.txt" "$sized/"
+sizes=("132 176" "176 208" "176 220" "240 320" "16 300")
+for size in "${sizes[@]}"; do
+    printf '%s,%s\r\n' $size
+done >"$sized/size.txt"
+for size in "${sizes[@]}"; do
+    read -r w h <<<"$size"
+    patch="$XS_TMP/${w}x$h.vkp"
+    python3 - "$patch" "$w" "$h" <<'PATCH'
+import sys
+path, w, h = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+with open(path, "wb") as out:
+    out.write(b"; Picture Data\r\n1: " + b"E0" * (w * h) + b" " + b"E0" * (w * h) + b"\r\n")
+PATCH
+    xs_start "sized-${w}x$h" "$XS_TMP" "$sized/$(basename "$program")" "$patch"
+    pid=$XS_PID
+    window=$(xs_wait_window "$pid" hexpane 20)
+    # the list fills once the window shows; a click on its first row draws
+    xs_until 20 "${w}x$h: the picture drawn after a click on the name the command line listed" \
+        xs_click_until_pixel "$window" 36 14 255,0,0 "$XS_TMP/sized" 80 44
+    # the icon's top is H + 55 with the frame on; the window ends at y = 378
+    y=$((h + 55 + 5))
+    [ "$y" -le 377 ] || y=377
+    xs_click "$window" 83 "$y"
+    xs_wait_other "$pid" "$window" "Save As" 20 >/dev/null
+    dialog=$(xs_titled_other "$pid" "$window" "Save As")
+    xs_note "${w}x$h: a click at 83,$y opened the save dialog"
+    xs_close "$dialog"
+    xs_until 20 "${w}x$h: the save dialog closing" xs_gone "$pid" "$dialog"
+    xs_close "$window"
+    xs_wait_exit "$pid" 10
+done
+
+xs_note "two files on the command line: a message box, and the window as at start"
+xs_start two "$XS_TMP" "$program" "$XS_TMP/132x176.vkp" "$XS_TMP/16x300.vkp"
+pid=$XS_PID
+window=$(xs_wait_window "$pid" hexpane 20)
+box=$(xs_wait_other "$pid" "$window" hexpane 10)
+[ "$(xs_size "$box")" != 193x379 ] || xs_die "the second window looks like another main window, not a message box"
 xs_close "$box"
 xs_close "$window"
 xs_wait_exit "$pid" 10

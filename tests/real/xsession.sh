@@ -209,6 +209,14 @@ xs_pixel_is() {
     [ "$(xs_pixel "$shot" "$4" "$5")" = "$1" ]
 }
 
+# xs_click_until_pixel WINDOW X Y COLOUR FILE_PREFIX PX PY: clicks X, Y and
+# succeeds once a fresh shot shows COLOUR (r,g,b) at PX, PY; for a click that
+# the program may take only once it is ready.
+xs_click_until_pixel() {
+    xs_click "$1" "$2" "$3"
+    xs_poll 2 xs_pixel_is "$4" "$5" "$1" "$6" "$7"
+}
+
 # xs_open_patch PID WINDOW FILE: opens a patch file as a user would: a click on
 # the open button, the full path typed into the file dialog, Return.
 xs_open_patch() {

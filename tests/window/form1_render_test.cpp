@@ -204,11 +204,12 @@ TEST_F(Selecting, StrayClicksAndKeysKeepTheSelection) {
 
 TEST(SelectingHugePictures, NotEnoughMemoryToDrawIsReportedAndNothingShows) {
     HEXPANE_SKIP_UNDER_ASAN();
-    // A 4096 × 2048 pane takes 32 MiB as colour values, then as much again as an image.
+    // A 4096 × 2048 pane is drawn into an image of 32 MiB: no room for the
+    // first pane's, then room for the first but not for the second.
     const struct {
         const char* what;
         rlim_t spare;
-    } cases[] = {{"no room for the colour values", 16 << 20}, {"no room for the image", 48 << 20}};
+    } cases[] = {{"no room for the first image", 16 << 20}, {"no room for the second image", 48 << 20}};
     for (const auto& c : cases) {
         struct Window : WindowTest {
             void TestBody() override {}
@@ -245,6 +246,66 @@ TEST(SelectingLargePictures, TheLowerColumnStaysAboveThePaneAndTakesItsClicks) {
         ASSERT_TRUE(form.pic[1]->geometry().contains(centre)) << "the pane runs under the lower column";
         QWidget* hit = form.childAt(centre);
         EXPECT_TRUE(hit == control || control->isAncestorOf(hit)) << control->metaObject()->className();
+    }
+}
+
+// Codes of every kind, the transparent one in both cases and one the table lacks.
+std::string codes(std::size_t count, unsigned seed) {
+    static constexpr const char* kCodes[] = {"00", "FF", "A0", "B1", "C0", "c0", "ZZ", "D3"};
+    std::string hex;
+    hex.reserve(2 * count);
+    for (std::size_t k = 0; k < count; ++k) {
+        seed = seed * 1103515245u + 12345u;
+        hex += kCodes[(seed >> 16) % std::size(kCodes)];
+    }
+    return hex;
+}
+
+// A redraw at the same size goes into the images the panes have: no new
+// memory, and the same pixels drawPane gives. 1024 × 1024 is drawn in bands on
+// every core; the first picture's old bytes end in the middle of a row, on a
+// single character.
+TEST(Redrawing, ReusesEachPanesImageAndDrawsExactlyAsDrawPane) {
+    struct Window : WindowTest {
+        void TestBody() override {}
+    } window;
+    constexpr int kSide = 1024;
+    constexpr std::size_t kPixels = std::size_t(kSide) * kSide;
+    const PictureRecord first{"first", codes(kPixels / 3, 1) + "A", codes(kPixels, 2)};
+    const PictureRecord second{"second", codes(kPixels, 3), codes(kPixels, 4)};
+    window.open(kTestMap, "1024,1024\r\n");
+    std::string patch;
+    for (const PictureRecord& picture : {first, second})
+        patch += "; Picture Data\r\n1: " + picture.oldHex + " " + picture.newHex + "\r\n";
+    window.load(patch);
+    window.select(0);
+    Form1& form = *window.form;
+    const uchar* bits[2] = {form.pic[0]->image().constBits(), form.pic[1]->image().constBits()};
+
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        const PictureRecord& shown;
+    } actions[] = {
+        {"the phone's colour", [&] { QTest::mouseClick(form.opt[1], Qt::LeftButton); }, first},
+        {"the standard colour", [&] { QTest::mouseClick(form.opt[2], Qt::LeftButton); }, first},
+        {"the window's colour", [&] { QTest::mouseClick(form.opt[0], Qt::LeftButton); }, first},
+        {"no frame", [&] { QTest::mouseClick(form.chk, Qt::LeftButton); }, first},
+        {"the frame again", [&] { QTest::mouseClick(form.chk, Qt::LeftButton); }, first},
+        {"another picture", [&] { window.select(1); }, second},
+    };
+    for (const auto& action : actions) {
+        action.act();
+        const TransparentColour option = form.opt[0]->isChecked()   ? TransparentColour::Form
+                                         : form.opt[1]->isChecked() ? TransparentColour::Phone
+                                                                    : TransparentColour::Standard;
+        for (std::size_t i = 0; i < 2; ++i) {
+            const QImage& image = form.pic[i]->image();
+            EXPECT_EQ(image.constBits(), bits[i]) << action.what << ", pane " << i;
+            const QImage expected = drawPane(i == 0 ? action.shown.oldHex : action.shown.newHex, {kSide, kSide},
+                                             form.colours, option, form.pic[i]->palette());
+            EXPECT_TRUE(image == expected) << action.what << ", pane " << i;
+        }
     }
 }
 

@@ -1,0 +1,63 @@
+#include "window/patch_sources.h"
+
+#include <QMimeData>
+#include <QStringList>
+#include <QUrl>
+
+#include <algorithm>
+#include <string_view>
+
+#include "gui/path_bytes.h"
+
+namespace hexpane {
+
+namespace {
+
+constexpr const char* kUsage = "Usage: hexpane [FILE.vkp]";
+
+QString shownArgument(const char* argument) { return shownPath(pathFromBytes(QByteArrayView(argument))); }
+
+}  // namespace
+
+StartRequest readCommandLine(int argc, const char* const* argv) {
+    QStringList files;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument(argv[i]);
+        if (options && argument == "--") {
+            options = false;
+        } else if (options && argument.size() > 1 && argument.front() == '-') {
+            return {{},
+                    QStringLiteral("hexpane does not know the option %1, so it starts without opening a file.\n\n%2")
+                        .arg(shownArgument(argv[i]), QLatin1String(kUsage))};
+        } else {
+            files << pathFromBytes(QByteArrayView(argv[i]));
+        }
+    }
+    if (files.size() > 1) {
+        constexpr qsizetype kShown = 10;
+        QStringList shown;
+        for (const QString& file : files.first(std::min(files.size(), kShown))) shown << shownPath(file);
+        if (files.size() > kShown) shown << QStringLiteral("…");
+        return {{},
+                QStringLiteral("hexpane opens one patch file at a time, but was given %1:\n%2\n\n"
+                               "It starts without opening any of them.\n\n%3")
+                    .arg(files.size())
+                    .arg(shown.join(u'\n'), QLatin1String(kUsage))};
+    }
+    return {files.value(0), {}};
+}
+
+QString droppedPatch(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) return {};
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1) return {};
+    const QUrl& url = urls.constFirst();
+    if (!url.isLocalFile() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost"))) return {};
+    // The path's own bytes: decoding it as text would lose those that are not UTF-8.
+    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (!bytes.toLower().endsWith(".vkp") || bytes.endsWith('/')) return {};
+    return pathFromBytes(bytes);
+}
+
+}  // namespace hexpane

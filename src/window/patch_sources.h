@@ -1,0 +1,27 @@
+// Where a patch to open comes from besides the open dialog: the command line,
+// hexpane [FILE], and a file dropped onto the window. Paths stay bytes: what
+// the user gave reaches the file system unchanged (pathFromBytes).
+#pragma once
+
+#include <QString>
+
+class QMimeData;
+
+namespace hexpane {
+
+// What the command line asks for: a patch to open (or none), or a mistake to
+// report, in which case nothing is opened.
+struct StartRequest {
+    QString patch;
+    QString problem;
+};
+
+// The arguments after the program's name, once QApplication has taken its
+// own options out. "--" ends the options, so that a file may start with '-'.
+StartRequest readCommandLine(int argc, const char* const* argv);
+
+// The patch a drop carries: one local file whose name ends in .vkp, letter
+// case aside; empty for anything else.
+QString droppedPatch(const QMimeData* data);
+
+}  // namespace hexpane
