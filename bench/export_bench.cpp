@@ -13,14 +13,9 @@
 //
 //   export_bench [RUNS]               (default: 5)
 //   export_bench --read-only FILE     readPatch on FILE, nothing else
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -31,51 +26,16 @@
 
 #include "generated_patch.h"
 #include "patch/patch_reader.h"
-
-extern char** environ;
+#include "program_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr std::uintmax_t kFileSize = std::uintmax_t{64} << 20;
 constexpr int kBytesPerLine = 16;
 
-// Sizes that size.txt lists: screens, wallpapers and icons.
-constexpr bench::Shape kShapes[] = {{176, 220}, {101, 80}, {132, 176}, {16, 16}, {24, 24},
-                                    {32, 32},   {48, 48},  {128, 160}, {46, 46}, {16, 16}};
-
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-struct Ran {
-    double seconds;
-    double peakMb;  // the largest resident set the process reached
-};
-
-// Runs a program with its output thrown away.
-Ran measure(std::vector<std::string> args) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    int status = -1;
-    rusage usage{};
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) wait4(pid, &status, 0, &usage);
-    const double seconds = secondsSince(start);
-    posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::cerr << args[0] << " failed\n";
-        std::exit(1);
-    }
-    return {seconds, double(usage.ru_maxrss) / 1024};
-}
-
-double run(std::vector<std::string> args) { return measure(std::move(args)).seconds; }
+double run(std::vector<std::string> args) { return bench::runProgram(std::move(args)).seconds; }
 
 struct Figures {
     double exported = 1e9, copied = 1e9, listed = 1e9, read = 1e9;
@@ -119,8 +79,8 @@ void listingMemory(const fs::path& scratch) {
     const std::string program = HEXPANE_EXPORT_PROGRAM;
     double list = 1e9, json = 1e9;
     for (int round = 0; round < 3; ++round) {
-        list = std::min(list, measure({program, "--list", patch.string()}).peakMb);
-        json = std::min(json, measure({program, "--list", "--json", patch.string()}).peakMb);
+        list = std::min(list, bench::runProgram({program, "--list", patch.string()}).peakMb);
+        json = std::min(json, bench::runProgram({program, "--list", "--json", patch.string()}).peakMb);
     }
     std::printf("--list --json peak memory: %.0f MB; --list: %.0f MB (ratio %.2f, goal <= 1.5), %.0f MB patch\n", json,
                 list, json / list, double(fs::file_size(patch)) / 1e6);
@@ -167,7 +127,7 @@ int main(int argc, char** argv) {
     fs::remove_all(scratch);
     fs::create_directories(scratch);
     const fs::path patch = scratch / "bench.vkp";
-    bench::writePatch(patch, kFileSize, kBytesPerLine, kShapes);
+    bench::writePatch(patch, kFileSize, kBytesPerLine, bench::kListedShapes);
 
     Figures f;
     for (int round = 0; round < runs; ++round) measureOnce(patch, scratch, round, f);

@@ -18,6 +18,10 @@ struct Shape {
     int width, height;
 };
 
+// Sizes that size.txt lists: screens, wallpapers and icons.
+inline constexpr Shape kListedShapes[] = {{176, 220}, {101, 80}, {132, 176}, {16, 16}, {24, 24},
+                                          {32, 32},   {48, 48},  {128, 160}, {46, 46}, {16, 16}};
+
 // Writes about `size` bytes of pictures of the given shapes, picked at random,
 // with `bytesPerLine` pixels on each data line.
 inline void writePatch(const std::filesystem::path& path, std::uintmax_t size, int bytesPerLine,

@@ -7,13 +7,8 @@
 // this program holds when it starts the process).
 //
 //   import_bench [RUNS]   (default: 5)
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,48 +19,14 @@
 #include <vector>
 
 #include "generated_patch.h"
-
-extern char** environ;
+#include "program_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr std::uintmax_t kFileSize = std::uintmax_t{64} << 20;
 constexpr int kBytesPerLine = 16;
-
-// As the export benchmark: sizes that size.txt lists.
-constexpr bench::Shape kShapes[] = {{176, 220}, {101, 80}, {132, 176}, {16, 16}, {24, 24},
-                                    {32, 32},   {48, 48},  {128, 160}, {46, 46}, {16, 16}};
-
-struct Run {
-    double seconds;
-    long peakKib;
-};
-
-// Runs a program with its output thrown away; the wall time and the peak memory.
-Run run(std::vector<std::string> args) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    int status = -1;
-    rusage usage{};
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) wait4(pid, &status, 0, &usage);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::cerr << args[0] << " failed\n";
-        std::exit(1);
-    }
-    return {seconds, usage.ru_maxrss};
-}
 
 bool sameFiles(const fs::path& a, const fs::path& b) {
     std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
@@ -81,10 +42,10 @@ int main(int argc, char** argv) {
     fs::remove_all(scratch);
     fs::create_directories(scratch);
     const fs::path patch = scratch / "bench.vkp";
-    bench::writePatch(patch, kFileSize, kBytesPerLine, kShapes);
+    bench::writePatch(patch, kFileSize, kBytesPerLine, bench::kListedShapes);
 
     double exported = 1e9, imported = 1e9;
-    long peakKib = 0;
+    double peakMb = 0;
     std::uintmax_t largestImage = 0;
     for (int round = 0; round < runs; ++round) {
         // Fresh folders each round, as in the export benchmark; nothing is deleted before the end.
@@ -92,12 +53,13 @@ int main(int argc, char** argv) {
         const fs::path written = scratch / ("import" + std::to_string(round) + ".vkp");
         fs::create_directories(folder);
         sync();
-        exported = std::min(exported, run({HEXPANE_EXPORT_PROGRAM, "-o", folder.string(), patch.string()}).seconds);
+        exported = std::min(exported,
+                            bench::runProgram({HEXPANE_EXPORT_PROGRAM, "-o", folder.string(), patch.string()}).seconds);
         sync();
-        const Run import =
-            run({HEXPANE_IMPORT_PROGRAM, patch.string(), (folder / "bench").string(), "-o", written.string()});
+        const bench::Ran import = bench::runProgram(
+            {HEXPANE_IMPORT_PROGRAM, patch.string(), (folder / "bench").string(), "-o", written.string()});
         imported = std::min(imported, import.seconds);
-        peakKib = std::max(peakKib, import.peakKib);
+        peakMb = std::max(peakMb, import.peakMb);
         if (round == 0) {
             if (!sameFiles(patch, written)) {
                 std::cerr << "the imported patch differs from the exported one\n";
@@ -110,7 +72,6 @@ int main(int argc, char** argv) {
     const double patchMb = double(fs::file_size(patch)) / 1e6;
     fs::remove_all(scratch);
 
-    const double peakMb = double(peakKib) * 1024 / 1e6;
     std::printf(
         "import of every picture, unchanged, from a %.0f MB patch: %.3f s; export of it: %.3f s "
         "(ratio %.2f, goal <= 1.5)\n",

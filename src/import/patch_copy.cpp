@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <istream>
 
 #include "gui/regular_file.h"
+#include "gui/saved_file.h"
 
 namespace hexpane {
 
@@ -69,8 +71,9 @@ bool Copier::apply(char* chunk, std::size_t size, std::uint64_t at) {
     return true;
 }
 
-}  // namespace
-
+// Hands the patch's bytes to put, in order, in pieces, with each changed text in
+// place of what the file holds there. False when put returns false, or, with the
+// reason in *error, when the patch cannot be read or no longer holds what was read.
 bool copyPatch(const QString& patchPath, const std::vector<ChangedText>& changes,
                const std::function<bool(const char*, std::size_t)>& put, QString* error) {
     const QString changedMeanwhile = QStringLiteral("The patch changed while it was read; read it again.");
@@ -102,6 +105,21 @@ bool copyPatch(const QString& patchPath, const std::vector<ChangedText>& changes
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+QString writePatch(const QString& patchPath, const std::vector<ChangedText>& changes, const QString& outputPath,
+                   bool force) {
+    return saveFile(outputPath, force ? Existing::Replace : Existing::Keep, [&](FileSink& sink) {
+        QString error;
+        if (copyPatch(
+                patchPath, changes, [&](const char* data, std::size_t size) { return sink.write(data, size); },
+                &error)) {
+            return true;
+        }
+        return error.isEmpty() ? false : sink.fail(error);
+    });
 }
 
 }  // namespace hexpane

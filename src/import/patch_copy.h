@@ -12,8 +12,6 @@
 
 #include <QString>
 
-#include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,12 +26,15 @@ struct ChangedText {
     const std::vector<bool>* changedPixels;  // [k]: the characters 2k and 2k + 1 may differ from the file's
 };
 
-// Hands the patch's bytes to put, in order, in pieces, with each changed text
-// in place of what the file holds there; changes must be in file order. False
-// when put returns false, or, with the reason in *error, when the patch cannot
-// be read or no longer holds what was read from it (where no pixel changed, its
-// bytes must be the text read, and it must be long enough for every run).
-bool copyPatch(const QString& patchPath, const std::vector<ChangedText>& changes,
-               const std::function<bool(const char*, std::size_t)>& put, QString* error);
+// Writes the patch with each changed text in place of what the file holds
+// there (changes in file order) to outputPath, whole or not at all, through the
+// saving code every program shares. Empty when written; otherwise a message
+// that names the output and gives the reason, also when the patch cannot be
+// read again or no longer holds what was read from it (where no pixel changed,
+// its bytes must be the text read, and it must be long enough for every run).
+// Never replaces a file unless force. The output may be the patch itself: it
+// is read whole before the output takes its name.
+QString writePatch(const QString& patchPath, const std::vector<ChangedText>& changes, const QString& outputPath,
+                   bool force);
 
 }  // namespace hexpane

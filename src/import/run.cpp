@@ -17,7 +17,7 @@
 #include "gui/picture_file_names.h"
 #include "gui/regular_file.h"
 #include "import/image_names.h"
-#include "import/output_patch.h"
+#include "import/patch_copy.h"
 #include "import/picture_import.h"
 
 namespace hexpane {

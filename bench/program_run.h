@@ -1,0 +1,48 @@
+// Running a program as a benchmark times it: a process of its own, its output
+// thrown away, timed from start to end, with the largest resident set it
+// reached. A program that fails ends the benchmark.
+#pragma once
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace bench {
+
+struct Ran {
+    double seconds;
+    double peakMb;
+};
+
+inline Ran runProgram(std::vector<std::string> args) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    int status = -1;
+    rusage usage{};
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) wait4(pid, &status, 0, &usage);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::cerr << args[0] << " failed\n";
+        std::exit(1);
+    }
+    return {seconds, double(usage.ru_maxrss) * 1024 / 1e6};
+}
+
+}  // namespace bench
