@@ -106,11 +106,6 @@ void run(const Options& options, Report& report) {
     }
 }
 
-void print(const QString& text, const QString& what, Report& report) {
-    StandardOutput out(report, what);
-    if (out.write(text.toUtf8())) out.close();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,16 +125,13 @@ int main(int argc, char** argv) {
     Report report;
     switch (request) {
     case CommandLine::Request::Help:
-        print(line.helpText(), QStringLiteral("the help"), report);
+        printOutput(line.helpText(), QStringLiteral("the help"), report);
         break;
     case CommandLine::Request::Version:
-        print(QStringLiteral("hexpane-export " HEXPANE_VERSION "\n"), QStringLiteral("the version"), report);
+        printOutput(QStringLiteral("hexpane-export " HEXPANE_VERSION "\n"), QStringLiteral("the version"), report);
         break;
     case CommandLine::Request::BadUsage:
-        // The error may quote an argument: shown as paths are, so it cannot steer a terminal.
-        std::fprintf(stderr, "hexpane-export: %s\nTry 'hexpane-export --help' for more.\n",
-                     shownPath(line.error()).toUtf8().constData());
-        return int(ExitStatus::Failed);
+        return int(tellBadUsage(line.error()));
     case CommandLine::Request::Run:
         run(line.options(), report);
         break;

@@ -1,7 +1,10 @@
 #include "gui/command_line.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <utility>
 
 namespace hexpane {
@@ -27,6 +30,18 @@ LineRequest parseLine(QCommandLineParser& parser, const QStringList& arguments, 
     if (parser.isSet(QStringLiteral("help"))) return LineRequest::Help;
     if (parser.isSet(QStringLiteral("version"))) return LineRequest::Version;
     return LineRequest::Run;
+}
+
+void printOutput(const QString& text, const QString& what, Report& report) {
+    StandardOutput out(report, what);
+    if (out.write(text.toUtf8())) out.close();
+}
+
+ExitStatus tellBadUsage(const QString& error) {
+    const QByteArray program = QCoreApplication::applicationName().toUtf8();
+    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more.\n", program.constData(),
+                 shownPath(error).toUtf8().constData(), program.constData());
+    return ExitStatus::Failed;
 }
 
 QCommandLineOption transparentOption(const QString& description) {

@@ -28,6 +28,15 @@ QList<QCommandLineOption> helpAndVersionOptions();
 // the program to check the rest. arguments[0] is the program.
 LineRequest parseLine(QCommandLineParser& parser, const QStringList& arguments, QString* error);
 
+// The help or the version, the whole of a run's output, on standard output,
+// checked as every write is; `what` names it in the message should it fail.
+void printOutput(const QString& text, const QString& what, Report& report);
+
+// Tells a line that cannot be run on standard error, with where to read more,
+// and gives its status. The reason may quote an argument: it is shown as paths
+// are, so it cannot steer a terminal.
+ExitStatus tellBadUsage(const QString& error);
+
 // --transparent form|phone|standard, which draws or reads C0 as described.
 QCommandLineOption transparentOption(const QString& description);
 // The value named, or none for a name that is not one of the three.

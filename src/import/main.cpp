@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "gui/command_line.h"
 #include "gui/path_bytes.h"
 #include "gui/report.h"
 #include "gui/saved_file.h"
@@ -12,6 +13,7 @@
 #include "import/run.h"
 
 int main(int argc, char** argv) {
+    hexpane::keepStandardStreams();
     // A write past a file-size limit must fail and be reported, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     // Stopped by a signal, the program leaves no part of the patch it was writing.
@@ -22,17 +24,17 @@ int main(int argc, char** argv) {
     const hexpane::LineRequest request = line.parse(arguments);
     const QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("hexpane-import"));
+    hexpane::Report report;
     switch (request) {
     case hexpane::LineRequest::Help:
-        std::fputs(line.helpText().toLocal8Bit().constData(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        hexpane::printOutput(line.helpText(), QStringLiteral("the help"), report);
+        return int(report.status());
     case hexpane::LineRequest::Version:
-        std::printf("hexpane-import %s\n", HEXPANE_VERSION);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        hexpane::printOutput(QStringLiteral("hexpane-import " HEXPANE_VERSION "\n"), QStringLiteral("the version"),
+                             report);
+        return int(report.status());
     case hexpane::LineRequest::BadUsage:
-        std::fprintf(stderr, "hexpane-import: %s\nTry 'hexpane-import --help' for more.\n",
-                     line.error().toLocal8Bit().constData());
-        return int(hexpane::ExitStatus::Failed);
+        return int(hexpane::tellBadUsage(line.error()));
     case hexpane::LineRequest::Run:
         break;
     }

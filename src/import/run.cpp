@@ -227,8 +227,8 @@ ExitStatus runImport(const ImportOptions& options) {
     QImageReader::setAllocationLimit(0);
     try {
         importAll(options, report);
-    } catch (const std::bad_alloc&) {
-        report.problem(ExitStatus::Incomplete, QStringLiteral("There is not enough memory; nothing was written."));
+    } catch (...) {
+        report.stopped(ExitStatus::Incomplete, QStringLiteral("import the pictures; nothing was written"));
     }
     return report.status();
 }

@@ -336,6 +336,14 @@ TEST_F(ImportChecks, RefusesWhatCannotBeImportedAndWritesNothing) {
         EXPECT_EQ(importRun(bad).status, 2) << bad.join(' ').toStdString();
         EXPECT_FALSE(QFile::exists(path("o.vkp")));
     }
+    // Standard output is checked, and an argument quoted in a message cannot steer a terminal.
+    const ExportRun help =
+        runProgram(QStringLiteral(HEXPANE_IMPORT_PROGRAM), {"--help"}, dir.path(), {"> /dev/full", {}});
+    EXPECT_EQ(help.status, 1);
+    EXPECT_TRUE(help.err.contains("Cannot write the help")) << help.err.toStdString();
+    const ExportRun steering = importRun({"--\x1b[2J"});
+    EXPECT_EQ(steering.status, 2);
+    EXPECT_TRUE(steering.err.contains("<U+001B>[2J")) << steering.err.toStdString();
 }
 
 TEST_F(ImportChecks, NearestGivesAColourNoCodeDrawsTheNearestCode) {
