@@ -1,7 +1,8 @@
 #include "patch/patch_reader.h"
 
 #include <algorithm>
-#include <charconv>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -158,6 +159,7 @@ private:
 // The choice is made at compile time: a reader that does not locate keeps no notes.
 struct WithoutLocations {
     static constexpr bool kLocates = false;
+    void reserve(std::size_t) {}
     void newPicture() {}
     void newText(std::uint64_t, std::size_t, std::size_t) {}
 };
@@ -166,11 +168,37 @@ struct WithLocations {
     static constexpr bool kLocates = true;
     std::vector<std::vector<NewTextRun>> runs;
 
+    void reserve(std::size_t pictures) { runs.reserve(pictures); }
     void newPicture() { runs.emplace_back(); }
     void newText(std::uint64_t streamOffset, std::size_t textOffset, std::size_t length) {
         if (length > 0) runs.back().push_back({streamOffset, textOffset, length});
     }
 };
+
+// The index of the next record in decimal, counted up as records are made.
+class DecimalCounter {
+public:
+    DecimalCounter() { digits_.fill('0'); }
+    std::string_view text() const { return {digits_.data() + first_, digits_.size() - first_}; }
+    void next() {
+        std::size_t i = digits_.size() - 1;
+        for (; digits_[i] == '9'; --i) digits_[i] = '0';
+        ++digits_[i];
+        first_ = std::min(first_, i);
+    }
+
+private:
+    // Room for every index, with '0's before the first digit for the carry.
+    std::array<char, std::numeric_limits<std::size_t>::digits10 + 2> digits_{};
+    std::size_t first_ = digits_.size() - 1;
+};
+
+// Each record needs a piece of its own that holds a data marker, and pieces are
+// parted by a line break: this many bytes at least, but for the last record.
+constexpr std::size_t kBytesPerRecord = kDataMarker.size() + 1;
+
+// The list's first room, in records.
+constexpr std::size_t kFirstRecords = 16;
 
 // A record's field may keep this much spare capacity when the record closes.
 constexpr std::size_t kSpareCapacity = 256;
@@ -190,6 +218,7 @@ public:
 private:
     // Finding the pieces that matter in the text read.
     const char* consume(const Window& window);
+    const char* consumePieces();
     const char* nextNotable(const char* p, const char* from) const;
     bool notableInBlock(const char* at, const char* p) const;
     const char* pieceStart(const char* at, const char* p) const;
@@ -201,11 +230,18 @@ private:
     // The rules, on one whole piece.
     void piece(const char* begin, const char* end, PieceEnd how, bool lineStart);
     void header(const char* rest, const char* end);
-    void newRecord();
-    void growPictures();
+    void setHeaderName(const char* begin, const char* end);
+    void holdHeaderNames();
+    void newRecord(const char* at);
+    void growPictures(const char* at);
     void closeRecord();
     void dataLine(const char* begin, const char* end, PieceEnd how);
     void appendNew(const char* begin, const char* end);
+
+    // The shortcut through lines that are a marker and little else.
+    const char* markerLines(const char* p);
+    const char* headerLine(const char* p);
+    const char* dataMarkerLine(const char* p);
 
     // The shortcut through lines that share the last data line's layout.
     const char* sameLayoutRun(const char* p);
@@ -217,10 +253,16 @@ private:
     ReadSettings settings_;
     large_pages::HeapGrowth heap_;
     Notes notes_;
+    ChunkFeed* feed_ = nullptr;
     std::vector<PictureRecord> pictures_;
+    DecimalCounter nextIndex_;
     bool inData_ = false;
-    bool lineStart_ = true;       // the piece at the front of the next text read starts a line
-    std::string headerNames_[2];  // of the latest header and the one before it
+    bool lineStart_ = true;  // the piece at the front of the next text read starts a line
+    // The names of the latest header and the one before it: text in this window
+    // until it is done with, then in heldNames_. A header names in one step.
+    std::string_view headerNames_[2];
+    bool namesInWindow_[2] = {false, false};
+    std::string heldNames_[2];
     unsigned latestHeader_ = 0;
     std::optional<Layout> layout_;  // of the last data line the rule read
 
@@ -238,8 +280,12 @@ private:
 template <class Notes>
 std::vector<PictureRecord> PatchReader<Notes>::read(std::istream& in) {
     ChunkFeed feed(in, settings_.chunkSize, settings_.largePages);
+    feed_ = &feed;
     for (Window window{}; feed.next(window);) feed.keep(consume(window));
+    feed_ = nullptr;
     closeRecord();
+    // Room reserved for records the rest of the stream seemed to promise and did not hold.
+    if (pictures_.capacity() / 2 > pictures_.size() + kFirstRecords) pictures_.shrink_to_fit();
     return std::move(pictures_);
 }
 
@@ -253,8 +299,17 @@ const char* PatchReader<Notes>::consume(const Window& window) {
     heap_.notice();
     quietUntil_ = window.begin + std::exchange(carriedQuiet_, 0);
     breakFreeUntil_ = window.begin + std::exchange(carriedBreakFree_, 0);
+    const char* const unfinished = consumePieces();
+    holdHeaderNames();
+    return unfinished;
+}
+
+template <class Notes>
+const char* PatchReader<Notes>::consumePieces() {
+    const Window& window = window_;
     for (const char* p = window.begin;;) {
         if (inData_ && layout_) p = sameLayoutRun(p);
+        p = markerLines(p);
         const char* const notable = nextNotable(p, std::max(p, quietUntil_));
         if (notable == window.end) return carryQuiet(p);
         // Outside a data block, what comes before a marker does not matter.
@@ -377,7 +432,7 @@ void PatchReader<Notes>::piece(const char* begin, const char* end, PieceEnd how,
     if (markers.header) {
         header(markers.header + kHeaderMarker.size(), end);
     } else if (markers.data) {
-        newRecord();
+        newRecord(begin);
     } else if (begin != end && *begin == ';') {
         inData_ = false;
     } else if (inData_) {
@@ -388,36 +443,71 @@ void PatchReader<Notes>::piece(const char* begin, const char* end, PieceEnd how,
 // The header's name is the first word of the text after its marker, trimmed.
 template <class Notes>
 void PatchReader<Notes>::header(const char* rest, const char* end) {
-    latestHeader_ ^= 1;  // the latest header's name becomes the one before it
     const char* const word = scan::find(rest, end, kNonSpaces);
-    headerNames_[latestHeader_].assign(word, scan::find(word, end, kSpaces));
+    setHeaderName(word, scan::find(word, end, kSpaces));
 }
 
+// The latest header's name becomes the one before it.
 template <class Notes>
-void PatchReader<Notes>::newRecord() {
-    closeRecord();
-    inData_ = true;
-    const std::size_t index = pictures_.size();
-    if (index == pictures_.capacity()) growPictures();
-    PictureRecord& record = pictures_.emplace_back();
-    notes_.newPicture();
-    // A header that repeats the one before it names nothing: its records are numbered.
-    const std::string& header = headerNames_[latestHeader_];
-    if (!header.empty() && header != headerNames_[latestHeader_ ^ 1]) {
-        record.name = header;
-    } else {
-        char digits[std::numeric_limits<std::size_t>::digits10 + 1];
-        record.name.assign(digits, std::to_chars(digits, std::end(digits), index).ptr);
+void PatchReader<Notes>::setHeaderName(const char* begin, const char* end) {
+    latestHeader_ ^= 1;
+    headerNames_[latestHeader_] = {begin, static_cast<std::size_t>(end - begin)};
+    namesInWindow_[latestHeader_] = true;
+}
+
+// The window's text is about to go: the names in it are copied out.
+template <class Notes>
+void PatchReader<Notes>::holdHeaderNames() {
+    for (unsigned k = 0; k < 2; ++k) {
+        if (!std::exchange(namesInWindow_[k], false)) continue;
+        heldNames_[k].assign(headerNames_[k]);
+        headerNames_[k] = heldNames_[k];
     }
 }
 
-// The list doubles as a vector does, but the new room is asked for in large pages
-// before the pictures move into it: a patch of nothing but data markers makes a
-// list six times its size.
+// `at`: where the piece with the data marker begins.
 template <class Notes>
-void PatchReader<Notes>::growPictures() {
+void PatchReader<Notes>::newRecord(const char* at) {
+    closeRecord();
+    inData_ = true;
+    if (pictures_.size() == pictures_.capacity()) growPictures(at);
+    PictureRecord& record = pictures_.emplace_back();
+    notes_.newPicture();
+    // A header that repeats the one before it names nothing: its records are numbered.
+    const std::string_view header = headerNames_[latestHeader_];
+    record.name.assign(!header.empty() && header != headerNames_[latestHeader_ ^ 1] ? header : nextIndex_.text());
+    nextIndex_.next();
+}
+
+// Room for more records. Each move of the list moves every record, and a patch of
+// nothing but data markers makes a list six times its size; so rather than
+// doubling, the list grows at once to what the rest of the stream promises at
+// the rate of records so far (never more than its bytes can hold), when that is
+// more. When that much memory is not to be had, it doubles as a vector does. The
+// new room is asked for in large pages before the pictures move into it.
+template <class Notes>
+void PatchReader<Notes>::growPictures(const char* at) {
+    const std::size_t size = pictures_.size();
+    const std::size_t doubled = std::max(kFirstRecords, size * 2);
+    std::size_t capacity = doubled;
+    if (size > 0) {
+        const auto read = static_cast<double>(streamOffset(at));
+        const double left = static_cast<double>(window_.end - at) + static_cast<double>(feed_->bytesLeft());
+        const double most = static_cast<double>(size) + (left + 1) / kBytesPerRecord;
+        const double promised = static_cast<double>(size) * (1 + left / std::max(read, 1.0)) * 1.125;
+        const double wanted = std::min({most, promised, static_cast<double>(pictures_.max_size())});
+        if (wanted > static_cast<double>(doubled)) capacity = static_cast<std::size_t>(wanted);
+    }
     std::vector<PictureRecord> bigger;
-    bigger.reserve(std::max<std::size_t>(16, pictures_.capacity() * 2));
+    try {
+        bigger.reserve(capacity);
+        notes_.reserve(capacity);
+    } catch (const std::bad_alloc&) {
+        if (capacity == doubled) throw;
+        capacity = doubled;
+        bigger.reserve(capacity);
+        notes_.reserve(capacity);
+    }
     if (settings_.largePages) large_pages::advise(bigger.data(), bigger.capacity() * sizeof(PictureRecord));
     std::move(pictures_.begin(), pictures_.end(), std::back_inserter(bigger));
     pictures_ = std::move(bigger);
@@ -460,7 +550,76 @@ void PatchReader<Notes>::appendNew(const char* begin, const char* end) {
     text.append(begin, end);
 }
 
-// ---- The shortcut ----
+// ---- The shortcuts ----
+
+// Lines that are a header, or a data marker with no 'P' after it, are read here
+// at once: from p (the start of a piece, or outside a data block the first byte
+// after which a marker may begin) the piece's class is known, and what it holds
+// is found in the marks of its first kLineSpan bytes. Longer lines, and those
+// near the window's end, go the general way.
+constexpr std::size_t kLineSpan = 64;
+
+struct LineMarks {
+    std::uint64_t spaces = 0, breaks = 0, pees = 0;  // the first byte in the lowest bit
+};
+
+LineMarks lineMarks(const char* at) {
+    LineMarks marks;
+    for (std::size_t i = 0; i < kLineSpan; i += scan::kWidth) {
+        const scan::Bytes bytes = scan::load(at + i);
+        marks.spaces |= std::uint64_t{scan::bits(bytes == ' ')} << i;
+        marks.breaks |= std::uint64_t{scan::bits((bytes == '\r') | (bytes == '\n'))} << i;
+        marks.pees |= std::uint64_t{scan::bits(bytes == 'P')} << i;
+    }
+    return marks;
+}
+
+constexpr std::uint64_t from(std::size_t bit) { return ~std::uint64_t{0} << bit; }
+
+bool startsWith(const char* p, std::string_view marker) { return std::memcmp(p, marker.data(), marker.size()) == 0; }
+
+template <class Notes>
+const char* PatchReader<Notes>::markerLines(const char* p) {
+    for (const char* next = p;; p = next) {
+        if (*p == '#') {
+            next = headerLine(p);
+        } else if (*p == ';') {
+            next = dataMarkerLine(p);
+        }
+        if (next == p) return p;
+    }
+}
+
+template <class Notes>
+const char* PatchReader<Notes>::headerLine(const char* p) {
+    if (static_cast<std::size_t>(window_.end - p) < kLineSpan || !startsWith(p, kHeaderMarker)) return p;
+    const LineMarks marks = lineMarks(p);
+    if (marks.breaks == 0) return p;
+    // The marker holds no line break, so the piece ends after it, and holds the word.
+    const auto end = static_cast<unsigned>(std::countr_zero(marks.breaks));
+    const auto word = static_cast<unsigned>(std::countr_zero(~marks.spaces & from(kHeaderMarker.size())));
+    const auto wordEnd = static_cast<unsigned>(std::countr_zero((marks.spaces | marks.breaks) & from(word)));
+    const std::optional<PieceEnd> how = pieceEnd(p + end);
+    if (!how) return p;
+    setHeaderName(p + word, p + wordEnd);
+    lineStart_ = *how != PieceEnd::Lf;
+    return p + end + lineEndSize(*how);
+}
+
+template <class Notes>
+const char* PatchReader<Notes>::dataMarkerLine(const char* p) {
+    if (static_cast<std::size_t>(window_.end - p) < kLineSpan || !startsWith(p, kDataMarker)) return p;
+    const LineMarks marks = lineMarks(p);
+    if (marks.breaks == 0) return p;
+    const auto end = static_cast<unsigned>(std::countr_zero(marks.breaks));
+    // A header marker cannot overlap the data marker; one after it would have a 'P'.
+    if ((marks.pees & from(kDataMarker.size()) & ~from(end)) != 0) return p;
+    const std::optional<PieceEnd> how = pieceEnd(p + end);
+    if (!how) return p;
+    newRecord(p);
+    lineStart_ = *how != PieceEnd::Lf;
+    return p + end + lineEndSize(*how);
+}
 
 // The data lines of a picture nearly all share one layout, so the lines from p on
 // are read as the layout of the last data line the rule read says, without a
