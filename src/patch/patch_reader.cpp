@@ -156,10 +156,21 @@ private:
 
 // ---- Where the new texts stand ----
 
+// The list's first room, in records.
+constexpr std::size_t kFirstRecords = 16;
+
+// Gives back the room reserved for records the stream seemed to promise and did
+// not hold: more than a vector that doubles would keep.
+template <class T>
+void giveBackUnpromised(std::vector<T>& list) {
+    if (list.capacity() / 2 > list.size() + kFirstRecords) list.shrink_to_fit();
+}
+
 // The choice is made at compile time: a reader that does not locate keeps no notes.
 struct WithoutLocations {
     static constexpr bool kLocates = false;
     void reserve(std::size_t) {}
+    void giveBack() {}
     void newPicture() {}
     void newText(std::uint64_t, std::size_t, std::size_t) {}
 };
@@ -169,6 +180,7 @@ struct WithLocations {
     std::vector<std::vector<NewTextRun>> runs;
 
     void reserve(std::size_t pictures) { runs.reserve(pictures); }
+    void giveBack() { giveBackUnpromised(runs); }
     void newPicture() { runs.emplace_back(); }
     void newText(std::uint64_t streamOffset, std::size_t textOffset, std::size_t length) {
         if (length > 0) runs.back().push_back({streamOffset, textOffset, length});
@@ -196,9 +208,6 @@ private:
 // Each record needs a piece of its own that holds a data marker, and pieces are
 // parted by a line break: this many bytes at least, but for the last record.
 constexpr std::size_t kBytesPerRecord = kDataMarker.size() + 1;
-
-// The list's first room, in records.
-constexpr std::size_t kFirstRecords = 16;
 
 // A record's field may keep this much spare capacity when the record closes.
 constexpr std::size_t kSpareCapacity = 256;
@@ -284,8 +293,8 @@ std::vector<PictureRecord> PatchReader<Notes>::read(std::istream& in) {
     for (Window window{}; feed.next(window);) feed.keep(consume(window));
     feed_ = nullptr;
     closeRecord();
-    // Room reserved for records the rest of the stream seemed to promise and did not hold.
-    if (pictures_.capacity() / 2 > pictures_.size() + kFirstRecords) pictures_.shrink_to_fit();
+    giveBackUnpromised(pictures_);
+    notes_.giveBack();
     return std::move(pictures_);
 }
 
@@ -481,33 +490,32 @@ void PatchReader<Notes>::newRecord(const char* at) {
 
 // Room for more records. Each move of the list moves every record, and a patch of
 // nothing but data markers makes a list six times its size; so rather than
-// doubling, the list grows at once to what the rest of the stream promises at
-// the rate of records so far (never more than its bytes can hold), when that is
-// more. When that much memory is not to be had, it doubles as a vector does. The
-// new room is asked for in large pages before the pictures move into it.
+// doubling, the list grows at once to the records the rest of the stream
+// promises at the rate so far, an eighth to spare, never more than its bytes can
+// hold; when that is more than double, and the memory is to be had. The new room
+// is asked for in large pages before the pictures move into it.
 template <class Notes>
 void PatchReader<Notes>::growPictures(const char* at) {
     const std::size_t size = pictures_.size();
     const std::size_t doubled = std::max(kFirstRecords, size * 2);
-    std::size_t capacity = doubled;
-    if (size > 0) {
-        const auto read = static_cast<double>(streamOffset(at));
-        const double left = static_cast<double>(window_.end - at) + static_cast<double>(feed_->bytesLeft());
-        const double most = static_cast<double>(size) + (left + 1) / kBytesPerRecord;
-        const double promised = static_cast<double>(size) * (1 + left / std::max(read, 1.0)) * 1.125;
-        const double wanted = std::min({most, promised, static_cast<double>(pictures_.max_size())});
-        if (wanted > static_cast<double>(doubled)) capacity = static_cast<std::size_t>(wanted);
-    }
+    const auto records = static_cast<double>(size);
+    const auto read = static_cast<double>(std::max<std::uint64_t>(streamOffset(at), 1));
+    const double left = static_cast<double>(window_.end - at) + static_cast<double>(feed_->bytesLeft());
+    const double promised = std::min({records * (1 + left / read) * 1.125, records + (left + 1) / kBytesPerRecord,
+                                      static_cast<double>(pictures_.max_size())});
     std::vector<PictureRecord> bigger;
-    try {
+    const auto reserve = [&](std::size_t capacity) {
         bigger.reserve(capacity);
         notes_.reserve(capacity);
-    } catch (const std::bad_alloc&) {
-        if (capacity == doubled) throw;
-        capacity = doubled;
-        bigger.reserve(capacity);
-        notes_.reserve(capacity);
+    };
+    if (promised > static_cast<double>(doubled)) {
+        try {
+            reserve(static_cast<std::size_t>(promised));
+        } catch (const std::bad_alloc&) {
+            bigger = std::vector<PictureRecord>();
+        }
     }
+    if (bigger.capacity() == 0) reserve(doubled);
     if (settings_.largePages) large_pages::advise(bigger.data(), bigger.capacity() * sizeof(PictureRecord));
     std::move(pictures_.begin(), pictures_.end(), std::back_inserter(bigger));
     pictures_ = std::move(bigger);
