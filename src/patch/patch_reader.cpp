@@ -154,7 +154,7 @@ private:
     }
 };
 
-// ---- Where the new texts stand ----
+// ---- The records ----
 
 // The list's first room, in records.
 constexpr std::size_t kFirstRecords = 16;
@@ -165,27 +165,6 @@ template <class T>
 void giveBackUnpromised(std::vector<T>& list) {
     if (list.capacity() / 2 > list.size() + kFirstRecords) list.shrink_to_fit();
 }
-
-// The choice is made at compile time: a reader that does not locate keeps no notes.
-struct WithoutLocations {
-    static constexpr bool kLocates = false;
-    void reserve(std::size_t) {}
-    void giveBack() {}
-    void newPicture() {}
-    void newText(std::uint64_t, std::size_t, std::size_t) {}
-};
-
-struct WithLocations {
-    static constexpr bool kLocates = true;
-    std::vector<std::vector<NewTextRun>> runs;
-
-    void reserve(std::size_t pictures) { runs.reserve(pictures); }
-    void giveBack() { giveBackUnpromised(runs); }
-    void newPicture() { runs.emplace_back(); }
-    void newText(std::uint64_t streamOffset, std::size_t textOffset, std::size_t length) {
-        if (length > 0) runs.back().push_back({streamOffset, textOffset, length});
-    }
-};
 
 // The index of the next record in decimal, counted up as records are made.
 class DecimalCounter {
@@ -208,6 +187,29 @@ private:
 // Each record needs a piece of its own that holds a data marker, and pieces are
 // parted by a line break: this many bytes at least, but for the last record.
 constexpr std::size_t kBytesPerRecord = kDataMarker.size() + 1;
+
+// ---- Where the new texts stand ----
+
+// The choice is made at compile time: a reader that does not locate keeps no notes.
+struct WithoutLocations {
+    static constexpr bool kLocates = false;
+    void reserve(std::size_t) {}
+    void giveBack() {}
+    void newPicture() {}
+    void newText(std::uint64_t, std::size_t, std::size_t) {}
+};
+
+struct WithLocations {
+    static constexpr bool kLocates = true;
+    std::vector<std::vector<NewTextRun>> runs;
+
+    void reserve(std::size_t pictures) { runs.reserve(pictures); }
+    void giveBack() { giveBackUnpromised(runs); }
+    void newPicture() { runs.emplace_back(); }
+    void newText(std::uint64_t streamOffset, std::size_t textOffset, std::size_t length) {
+        if (length > 0) runs.back().push_back({streamOffset, textOffset, length});
+    }
+};
 
 // A record's field may keep this much spare capacity when the record closes.
 constexpr std::size_t kSpareCapacity = 256;
