@@ -184,6 +184,9 @@ private:
     std::size_t first_ = digits_.size() - 1;
 };
 
+// The list grows by what the stream promises once it holds this many records.
+constexpr std::size_t kRecordsBeforePromises = (std::size_t{1} << 20) / sizeof(PictureRecord);
+
 // Each record needs a piece of its own that holds a data marker, and pieces are
 // parted by a line break: this many bytes at least, but for the last record.
 constexpr std::size_t kBytesPerRecord = kDataMarker.size() + 1;
@@ -509,11 +512,12 @@ void PatchReader<Notes>::newRecord(const char* at) {
 }
 
 // Room for more records. Each move of the list moves every record, and a patch of
-// nothing but data markers makes a list six times its size; so rather than
-// doubling, the list grows at once to the records the rest of the stream
-// promises at the rate so far, an eighth to spare, never more than its bytes can
-// hold; when that is more than double, and the memory is to be had. The new room
-// is asked for in large pages before the pictures move into it.
+// nothing but data markers makes a list six times its size; so once the list
+// holds a megabyte, rather than doubling, it grows at once to the records the
+// rest of the stream promises at the rate so far, an eighth to spare, never more
+// than its bytes can hold; when that is more than double, and the memory is to
+// be had. A smaller list moves at little cost, and grows as a vector does. The
+// new room is asked for in large pages before the pictures move into it.
 template <class Notes>
 void PatchReader<Notes>::growPictures(const char* at) {
     const std::size_t size = pictures_.size();
@@ -528,7 +532,7 @@ void PatchReader<Notes>::growPictures(const char* at) {
         bigger.reserve(capacity);
         notes_.reserve(capacity);
     };
-    if (promised > static_cast<double>(doubled)) {
+    if (size >= kRecordsBeforePromises && promised > static_cast<double>(doubled)) {
         try {
             reserve(static_cast<std::size_t>(promised));
         } catch (const std::bad_alloc&) {

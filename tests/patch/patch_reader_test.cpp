@@ -399,7 +399,12 @@ TEST(AgreesWithReference, WhateverTheStreamPromises) {
     promises.push_back(std::streamsize{1} << 40);
     limit.emplace(std::size_t{512} << 20);
 #endif
-    for (const auto& [shape, file] : shapes()) {
+    auto files = shapes();
+    std::string markers;
+    for (int i = 0; i < 30'000; ++i)
+        markers += i % 1000 ? D + "\r\n" : H + "p" + std::to_string(i) + "\r\n0: AA BB\r\n";
+    files.emplace_back("many data markers", markers);
+    for (const auto& [shape, file] : files) {
         const hexpane::LocatedPatch expected = reference::readPatch(file);
         for (const std::streamsize promise : promises) {
             Promising buffer(file, promise), again(file, promise);
