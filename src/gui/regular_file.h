@@ -32,6 +32,8 @@ public:
 protected:
     int_type underflow() override;
     std::streamsize xsgetn(char* to, std::streamsize count) override;
+    // What is left of the file as opened, for readers that size their memory by it.
+    std::streamsize showmanyc() override { return static_cast<std::streamsize>(left_); }
 
 private:
     std::streamsize readSome(char* to, std::streamsize count);

@@ -59,4 +59,9 @@ void ChunkFeed::keep(const char* from) {
     if (from != data()) std::memmove(data(), from, held_);
 }
 
+std::uint64_t ChunkFeed::bytesLeft() {
+    const std::streamsize left = in_.rdbuf() != nullptr ? in_.rdbuf()->in_avail() : 0;
+    return left > 0 ? static_cast<std::uint64_t>(left) : 0;
+}
+
 }  // namespace hexpane

@@ -33,6 +33,10 @@ public:
     // The text of the last window from `from` on is unfinished: it begins the next.
     void keep(const char* from);
 
+    // How many bytes the stream says it holds beyond the last window; 0 when it
+    // cannot tell. A hint, which a stream that grows or shrinks meanwhile belies.
+    std::uint64_t bytesLeft();
+
 private:
     void reserve(std::size_t size);
     char* data() { return memory_ + kFrontSlack; }

@@ -1,7 +1,8 @@
 #include "patch/patch_reader.h"
 
 #include <algorithm>
-#include <charconv>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -153,11 +154,50 @@ private:
     }
 };
 
+// ---- The records ----
+
+// The list's first room, in records.
+constexpr std::size_t kFirstRecords = 16;
+
+// Gives back the room reserved for records the stream seemed to promise and did
+// not hold: more than a vector that doubles would keep.
+template <class T>
+void giveBackUnpromised(std::vector<T>& list) {
+    if (list.capacity() / 2 > list.size() + kFirstRecords) list.shrink_to_fit();
+}
+
+// The index of the next record in decimal, counted up as records are made.
+class DecimalCounter {
+public:
+    DecimalCounter() { digits_.fill('0'); }
+    std::string_view text() const { return {digits_.data() + first_, digits_.size() - first_}; }
+    void next() {
+        std::size_t i = digits_.size() - 1;
+        for (; digits_[i] == '9'; --i) digits_[i] = '0';
+        ++digits_[i];
+        first_ = std::min(first_, i);
+    }
+
+private:
+    // Room for every index, with '0's before the first digit for the carry.
+    std::array<char, std::numeric_limits<std::size_t>::digits10 + 2> digits_{};
+    std::size_t first_ = digits_.size() - 1;
+};
+
+// The list grows by what the stream promises once it holds this many records.
+constexpr std::size_t kRecordsBeforePromises = (std::size_t{1} << 20) / sizeof(PictureRecord);
+
+// Each record needs a piece of its own that holds a data marker, and pieces are
+// parted by a line break: this many bytes at least, but for the last record.
+constexpr std::size_t kBytesPerRecord = kDataMarker.size() + 1;
+
 // ---- Where the new texts stand ----
 
 // The choice is made at compile time: a reader that does not locate keeps no notes.
 struct WithoutLocations {
     static constexpr bool kLocates = false;
+    void reserve(std::size_t) {}
+    void giveBack() {}
     void newPicture() {}
     void newText(std::uint64_t, std::size_t, std::size_t) {}
 };
@@ -166,6 +206,8 @@ struct WithLocations {
     static constexpr bool kLocates = true;
     std::vector<std::vector<NewTextRun>> runs;
 
+    void reserve(std::size_t pictures) { runs.reserve(pictures); }
+    void giveBack() { giveBackUnpromised(runs); }
     void newPicture() { runs.emplace_back(); }
     void newText(std::uint64_t streamOffset, std::size_t textOffset, std::size_t length) {
         if (length > 0) runs.back().push_back({streamOffset, textOffset, length});
@@ -179,6 +221,25 @@ constexpr std::size_t kSpareCapacity = 256;
 // the text read, so this much of it is read again with the next.
 constexpr std::size_t kMarkerTail = kHeaderMarker.size() - 1;
 
+constexpr std::size_t kLineSpan = 64;
+constexpr std::size_t kMarkerSize = kHeaderMarker.size();
+static_assert(kDataMarker.size() == kMarkerSize);
+
+struct LineMarks {
+    std::uint64_t spaces = 0, breaks = 0, pees = 0;  // the first byte in the lowest bit
+};
+
+LineMarks lineMarks(const char* at) {
+    LineMarks marks;
+    for (std::size_t i = 0; i < kLineSpan; i += scan::kWidth) {
+        const scan::Bytes bytes = scan::load(at + i);
+        marks.spaces |= std::uint64_t{scan::bits(bytes == ' ')} << i;
+        marks.breaks |= std::uint64_t{scan::bits((bytes == '\r') | (bytes == '\n'))} << i;
+        marks.pees |= std::uint64_t{scan::bits(bytes == 'P')} << i;
+    }
+    return marks;
+}
+
 template <class Notes>
 class PatchReader {
 public:
@@ -190,6 +251,7 @@ public:
 private:
     // Finding the pieces that matter in the text read.
     const char* consume(const Window& window);
+    const char* consumePieces();
     const char* nextNotable(const char* p, const char* from) const;
     bool notableInBlock(const char* at, const char* p) const;
     const char* pieceStart(const char* at, const char* p) const;
@@ -201,11 +263,17 @@ private:
     // The rules, on one whole piece.
     void piece(const char* begin, const char* end, PieceEnd how, bool lineStart);
     void header(const char* rest, const char* end);
-    void newRecord();
-    void growPictures();
+    void setHeaderName(const char* begin, const char* end);
+    void holdHeaderNames();
+    void newRecord(const char* at);
+    void growPictures(const char* at);
     void closeRecord();
     void dataLine(const char* begin, const char* end, PieceEnd how);
     void appendNew(const char* begin, const char* end);
+
+    // The shortcut through lines that are a marker and little else.
+    const char* markerLines(const char* p);
+    std::size_t markerLine(const char* p, std::size_t at, const LineMarks& marks);
 
     // The shortcut through lines that share the last data line's layout.
     const char* sameLayoutRun(const char* p);
@@ -217,10 +285,16 @@ private:
     ReadSettings settings_;
     large_pages::HeapGrowth heap_;
     Notes notes_;
+    ChunkFeed* feed_ = nullptr;
     std::vector<PictureRecord> pictures_;
+    DecimalCounter nextIndex_;
     bool inData_ = false;
-    bool lineStart_ = true;       // the piece at the front of the next text read starts a line
-    std::string headerNames_[2];  // of the latest header and the one before it
+    bool lineStart_ = true;  // the piece at the front of the next text read starts a line
+    // The names of the latest header and the one before it: text in this window
+    // until it is done with, then in heldNames_. A header names in one step.
+    std::string_view headerNames_[2];
+    bool namesInWindow_[2] = {false, false};
+    std::string heldNames_[2];
     unsigned latestHeader_ = 0;
     std::optional<Layout> layout_;  // of the last data line the rule read
 
@@ -238,8 +312,12 @@ private:
 template <class Notes>
 std::vector<PictureRecord> PatchReader<Notes>::read(std::istream& in) {
     ChunkFeed feed(in, settings_.chunkSize, settings_.largePages);
+    feed_ = &feed;
     for (Window window{}; feed.next(window);) feed.keep(consume(window));
+    feed_ = nullptr;
     closeRecord();
+    giveBackUnpromised(pictures_);
+    notes_.giveBack();
     return std::move(pictures_);
 }
 
@@ -253,8 +331,17 @@ const char* PatchReader<Notes>::consume(const Window& window) {
     heap_.notice();
     quietUntil_ = window.begin + std::exchange(carriedQuiet_, 0);
     breakFreeUntil_ = window.begin + std::exchange(carriedBreakFree_, 0);
+    const char* const unfinished = consumePieces();
+    holdHeaderNames();
+    return unfinished;
+}
+
+template <class Notes>
+const char* PatchReader<Notes>::consumePieces() {
+    const Window& window = window_;
     for (const char* p = window.begin;;) {
         if (inData_ && layout_) p = sameLayoutRun(p);
+        p = markerLines(p);
         const char* const notable = nextNotable(p, std::max(p, quietUntil_));
         if (notable == window.end) return carryQuiet(p);
         // Outside a data block, what comes before a marker does not matter.
@@ -377,7 +464,7 @@ void PatchReader<Notes>::piece(const char* begin, const char* end, PieceEnd how,
     if (markers.header) {
         header(markers.header + kHeaderMarker.size(), end);
     } else if (markers.data) {
-        newRecord();
+        newRecord(begin);
     } else if (begin != end && *begin == ';') {
         inData_ = false;
     } else if (inData_) {
@@ -388,36 +475,71 @@ void PatchReader<Notes>::piece(const char* begin, const char* end, PieceEnd how,
 // The header's name is the first word of the text after its marker, trimmed.
 template <class Notes>
 void PatchReader<Notes>::header(const char* rest, const char* end) {
-    latestHeader_ ^= 1;  // the latest header's name becomes the one before it
     const char* const word = scan::find(rest, end, kNonSpaces);
-    headerNames_[latestHeader_].assign(word, scan::find(word, end, kSpaces));
+    setHeaderName(word, scan::find(word, end, kSpaces));
 }
 
+// The latest header's name becomes the one before it.
 template <class Notes>
-void PatchReader<Notes>::newRecord() {
-    closeRecord();
-    inData_ = true;
-    const std::size_t index = pictures_.size();
-    if (index == pictures_.capacity()) growPictures();
-    PictureRecord& record = pictures_.emplace_back();
-    notes_.newPicture();
-    // A header that repeats the one before it names nothing: its records are numbered.
-    const std::string& header = headerNames_[latestHeader_];
-    if (!header.empty() && header != headerNames_[latestHeader_ ^ 1]) {
-        record.name = header;
-    } else {
-        char digits[std::numeric_limits<std::size_t>::digits10 + 1];
-        record.name.assign(digits, std::to_chars(digits, std::end(digits), index).ptr);
+void PatchReader<Notes>::setHeaderName(const char* begin, const char* end) {
+    latestHeader_ ^= 1;
+    headerNames_[latestHeader_] = {begin, static_cast<std::size_t>(end - begin)};
+    namesInWindow_[latestHeader_] = true;
+}
+
+// The window's text is about to go: the names in it are copied out.
+template <class Notes>
+void PatchReader<Notes>::holdHeaderNames() {
+    for (unsigned k = 0; k < 2; ++k) {
+        if (!std::exchange(namesInWindow_[k], false)) continue;
+        heldNames_[k].assign(headerNames_[k]);
+        headerNames_[k] = heldNames_[k];
     }
 }
 
-// The list doubles as a vector does, but the new room is asked for in large pages
-// before the pictures move into it: a patch of nothing but data markers makes a
-// list six times its size.
+// `at`: where the piece with the data marker begins.
 template <class Notes>
-void PatchReader<Notes>::growPictures() {
+void PatchReader<Notes>::newRecord(const char* at) {
+    closeRecord();
+    inData_ = true;
+    if (pictures_.size() == pictures_.capacity()) growPictures(at);
+    PictureRecord& record = pictures_.emplace_back();
+    notes_.newPicture();
+    // A header that repeats the one before it names nothing: its records are numbered.
+    const std::string_view header = headerNames_[latestHeader_];
+    record.name.assign(!header.empty() && header != headerNames_[latestHeader_ ^ 1] ? header : nextIndex_.text());
+    nextIndex_.next();
+}
+
+// Room for more records. Each move of the list moves every record, and a patch of
+// nothing but data markers makes a list six times its size; so once the list
+// holds a megabyte, rather than doubling, it grows at once to the records the
+// rest of the stream promises at the rate so far, an eighth to spare, never more
+// than its bytes can hold; when that is more than double, and the memory is to
+// be had. A smaller list moves at little cost, and grows as a vector does. The
+// new room is asked for in large pages before the pictures move into it.
+template <class Notes>
+void PatchReader<Notes>::growPictures(const char* at) {
+    const std::size_t size = pictures_.size();
+    const std::size_t doubled = std::max(kFirstRecords, size * 2);
+    const auto records = static_cast<double>(size);
+    const auto read = static_cast<double>(std::max<std::uint64_t>(streamOffset(at), 1));
+    const double left = static_cast<double>(window_.end - at) + static_cast<double>(feed_->bytesLeft());
+    const double promised = std::min({records * (1 + left / read) * 1.125, records + (left + 1) / kBytesPerRecord,
+                                      static_cast<double>(pictures_.max_size())});
     std::vector<PictureRecord> bigger;
-    bigger.reserve(std::max<std::size_t>(16, pictures_.capacity() * 2));
+    const auto reserve = [&](std::size_t capacity) {
+        bigger.reserve(capacity);
+        notes_.reserve(capacity);
+    };
+    if (size >= kRecordsBeforePromises && promised > static_cast<double>(doubled)) {
+        try {
+            reserve(static_cast<std::size_t>(promised));
+        } catch (const std::bad_alloc&) {
+            bigger = std::vector<PictureRecord>();
+        }
+    }
+    if (bigger.capacity() == 0) reserve(doubled);
     if (settings_.largePages) large_pages::advise(bigger.data(), bigger.capacity() * sizeof(PictureRecord));
     std::move(pictures_.begin(), pictures_.end(), std::back_inserter(bigger));
     pictures_ = std::move(bigger);
@@ -460,7 +582,59 @@ void PatchReader<Notes>::appendNew(const char* begin, const char* end) {
     text.append(begin, end);
 }
 
-// ---- The shortcut ----
+// ---- The shortcuts ----
+
+// Lines that are a header, or a data marker with no 'P' after it, are read here
+// at once: from p (the start of a piece, or outside a data block the first byte
+// after which a marker may begin) the piece's class is known, and what it holds
+// is found in the marks of kLineSpan bytes, which hold a few such lines. Longer
+// lines, and those near the window's end, go the general way.
+constexpr std::uint64_t from(std::size_t bit) { return ~std::uint64_t{0} << bit; }
+
+bool startsWith(const char* p, std::string_view marker) { return std::memcmp(p, marker.data(), marker.size()) == 0; }
+
+template <class Notes>
+const char* PatchReader<Notes>::markerLines(const char* p) {
+    while (static_cast<std::size_t>(window_.end - p) >= kLineSpan &&
+           (startsWith(p, kHeaderMarker) || startsWith(p, kDataMarker))) {
+        const LineMarks marks = lineMarks(p);
+        std::size_t at = 0;
+        for (std::size_t next = 0; at < kLineSpan - kMarkerSize; at = next) {
+            next = markerLine(p, at, marks);
+            if (next == at) break;
+        }
+        if (at == 0) break;
+        p += at;
+    }
+    return p;
+}
+
+// Reads the line at p + at, if it is one of those and ends within the marks of
+// the span from p; returns where the next line begins in the span, or `at`. Past
+// the window's end lie zeros, which begin no marker.
+template <class Notes>
+std::size_t PatchReader<Notes>::markerLine(const char* p, std::size_t at, const LineMarks& marks) {
+    const char* const line = p + at;
+    const bool header = startsWith(line, kHeaderMarker);
+    if (!header && !startsWith(line, kDataMarker)) return at;
+    // The markers hold no line break, so the piece ends after its marker.
+    const std::uint64_t rest = from(at + kMarkerSize);
+    if ((marks.breaks & rest) == 0) return at;
+    const auto end = static_cast<std::size_t>(std::countr_zero(marks.breaks & rest));
+    const std::optional<PieceEnd> how = pieceEnd(p + end);
+    if (!how) return at;
+    if (header) {
+        const auto word = static_cast<std::size_t>(std::countr_zero(~marks.spaces & rest));
+        const auto wordEnd = static_cast<std::size_t>(std::countr_zero((marks.spaces | marks.breaks) & from(word)));
+        setHeaderName(p + word, p + wordEnd);
+    } else {
+        // A header marker cannot overlap the data marker; one after it would have a 'P'.
+        if ((marks.pees & rest & ~from(end)) != 0) return at;
+        newRecord(line);
+    }
+    lineStart_ = *how != PieceEnd::Lf;
+    return end + lineEndSize(*how);
+}
 
 // The data lines of a picture nearly all share one layout, so the lines from p on
 // are read as the layout of the last data line the rule read says, without a

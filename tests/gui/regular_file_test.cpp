@@ -5,6 +5,7 @@
 
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "gui/regular_file.h"
 
@@ -31,6 +32,29 @@ TEST(ReadFile, StopsWhereTheFileEndedWhenOpened) {
         &error);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     EXPECT_EQ(read, "first part\r\n");
+}
+
+// Readers may size their memory by what the stream says is left: what is left
+// of the file as opened, however much of it was read.
+TEST(ReadFile, TellsWhatIsLeftOfTheFileAsOpened) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("patch.vkp");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const qint64 size = file.write(QByteArray(5000, 'x'));
+    QString error;
+    const auto left = readFile(
+        path,
+        [&](std::istream& in) {
+            file.write(QByteArray(1000, 'y'));
+            std::vector<std::streamsize> told{in.rdbuf()->in_avail()};
+            for (char chunk[1500]; in.read(chunk, sizeof chunk);) told.push_back(in.rdbuf()->in_avail());
+            return told;
+        },
+        &error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_EQ(left.size(), 4u);
+    for (std::size_t i = 0; i < left.size(); ++i) EXPECT_EQ(left[i], size - 1500 * qint64(i)) << i;
 }
 
 }  // namespace

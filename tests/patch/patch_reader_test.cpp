@@ -1,13 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <sstream>
+#include <streambuf>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -337,6 +343,79 @@ TEST(AgreesWithReference, WhateverTheMemory) {
     file += "0: " + std::string(6'000'000, 'A') + " " + std::string(3'000'000, 'B');
     for (const bool largePages : {true, false}) {
         EXPECT_TRUE(agreesWithReference(file, {hexpane::ReadSettings().chunkSize, largePages})) << largePages;
+    }
+}
+
+// A stream that says it holds `promise` more bytes than it has handed out,
+// whatever it really holds.
+class Promising : public std::streambuf {
+public:
+    Promising(std::string_view text, std::streamsize promise) : text_(text), promise_(promise) {}
+
+protected:
+    std::streamsize showmanyc() override { return promise_; }
+    std::streamsize xsgetn(char* to, std::streamsize count) override {
+        const std::size_t n = std::min(static_cast<std::size_t>(count), text_.size());
+        std::copy_n(text_.data(), n, to);
+        text_.remove_prefix(n);
+        return static_cast<std::streamsize>(n);
+    }
+
+private:
+    std::string_view text_;
+    std::streamsize promise_;
+};
+
+// While it lives, the process may map only `spare` more bytes than it has mapped now.
+class AddressSpaceLimit {
+public:
+    explicit AddressSpaceLimit(rlim_t spare) {
+        getrlimit(RLIMIT_AS, &old_);
+        std::ifstream status("/proc/self/status");
+        std::string key;
+        rlim_t kib = 0;
+        while (status >> key && key != "VmSize:") status.ignore(1 << 10, '\n');
+        status >> kib;
+        rlimit tight = old_;
+        tight.rlim_cur = kib * 1024 + spare;
+        setrlimit(RLIMIT_AS, &tight);
+    }
+    ~AddressSpaceLimit() { setrlimit(RLIMIT_AS, &old_); }
+    AddressSpaceLimit(const AddressSpaceLimit&) = delete;
+    AddressSpaceLimit& operator=(const AddressSpaceLimit&) = delete;
+
+private:
+    rlimit old_{};
+};
+
+// What a stream says it still holds is a hint the list's growth follows: whether
+// it says nothing, too little, too much, or more than the memory can hold, the
+// reading is the reference's, and the lists keep no more room than doubling does.
+TEST(AgreesWithReference, WhateverTheStreamPromises) {
+    std::vector<std::streamsize> promises = {0, 1, 64 << 20};
+    std::optional<AddressSpaceLimit> limit;
+    // AddressSanitizer maps more than the limit leaves, and ends the process when memory is short.
+#if !defined(__SANITIZE_ADDRESS__)
+    promises.push_back(std::streamsize{1} << 40);
+    limit.emplace(std::size_t{512} << 20);
+#endif
+    auto files = shapes();
+    std::string markers;
+    for (int i = 0; i < 30'000; ++i)
+        markers += i % 1000 ? D + "\r\n" : H + "p" + std::to_string(i) + "\r\n0: AA BB\r\n";
+    files.emplace_back("many data markers", markers);
+    for (const auto& [shape, file] : files) {
+        const hexpane::LocatedPatch expected = reference::readPatch(file);
+        for (const std::streamsize promise : promises) {
+            Promising buffer(file, promise), again(file, promise);
+            std::istream in(&buffer), inAgain(&again);
+            const std::vector<hexpane::PictureRecord> pictures = hexpane::readPatch(in);
+            const hexpane::LocatedPatch located = hexpane::readPatchLocated(inAgain);
+            EXPECT_EQ(reference::difference(pictures, expected.pictures), "") << shape << ", " << promise;
+            EXPECT_EQ(reference::difference(located, expected), "") << shape << ", " << promise;
+            EXPECT_LE(pictures.capacity(), 2 * pictures.size() + 32) << shape << ", " << promise;
+            EXPECT_LE(located.newTextRuns.capacity(), 2 * pictures.size() + 32) << shape << ", " << promise;
+        }
     }
 }
 
