@@ -1,5 +1,5 @@
 // Conditions a user meets and root does not, for the tests that run as root:
-// a file-size limit, and permission checks that bind.
+// a file-size limit (resource_limits.h), and permission checks that bind.
 #pragma once
 
 #include <linux/capability.h>
@@ -7,24 +7,9 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include "resource_limits.h"
+
 namespace hexpane::test {
-
-// A file-size limit stops a write halfway whoever runs the test, root included.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit tight = old_;
-        tight.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &tight);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit old_{};
-};
 
 // Root passes every permission check; while this lives it does not, so a
 // read-only folder binds the test as it binds any user.

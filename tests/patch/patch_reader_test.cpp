@@ -19,6 +19,7 @@
 
 #include "patch/patch_reader.h"
 #include "reference_reader.h"
+#include "resource_limits.h"
 
 namespace {
 
@@ -366,34 +367,12 @@ private:
     std::streamsize promise_;
 };
 
-// While it lives, the process may map only `spare` more bytes than it has mapped now.
-class AddressSpaceLimit {
-public:
-    explicit AddressSpaceLimit(rlim_t spare) {
-        getrlimit(RLIMIT_AS, &old_);
-        std::ifstream status("/proc/self/status");
-        std::string key;
-        rlim_t kib = 0;
-        while (status >> key && key != "VmSize:") status.ignore(1 << 10, '\n');
-        status >> kib;
-        rlimit tight = old_;
-        tight.rlim_cur = kib * 1024 + spare;
-        setrlimit(RLIMIT_AS, &tight);
-    }
-    ~AddressSpaceLimit() { setrlimit(RLIMIT_AS, &old_); }
-    AddressSpaceLimit(const AddressSpaceLimit&) = delete;
-    AddressSpaceLimit& operator=(const AddressSpaceLimit&) = delete;
-
-private:
-    rlimit old_{};
-};
-
 // What a stream says it still holds is a hint the list's growth follows: whether
 // it says nothing, too little, too much, or more than the memory can hold, the
 // reading is the reference's, and the lists keep no more room than doubling does.
 TEST(AgreesWithReference, WhateverTheStreamPromises) {
     std::vector<std::streamsize> promises = {0, 1, 64 << 20};
-    std::optional<AddressSpaceLimit> limit;
+    std::optional<hexpane::test::MemoryLimit> limit;
     // AddressSanitizer maps more than the limit leaves, and ends the process when memory is short.
 #if !defined(__SANITIZE_ADDRESS__)
     promises.push_back(std::streamsize{1} << 40);

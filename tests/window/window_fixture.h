@@ -18,6 +18,7 @@
 
 #include <sys/resource.h>
 
+#include "resource_limits.h"
 #include "test_toolkit.h"
 #include "window/form1.h"
 
@@ -28,32 +29,6 @@ inline void writeFile(const QString& path, const std::string& bytes) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
     file.write(bytes.data(), qint64(bytes.size()));
 }
-
-// While it lives, the process may map only `spare` more bytes than it has
-// mapped now, so a large allocation fails as on a machine short of memory.
-class MemoryLimit {
-public:
-    explicit MemoryLimit(rlim_t spare) {
-        getrlimit(RLIMIT_AS, &old_);
-        rlimit tight = old_;
-        tight.rlim_cur = mapped() + spare;
-        setrlimit(RLIMIT_AS, &tight);
-    }
-    ~MemoryLimit() { setrlimit(RLIMIT_AS, &old_); }
-    MemoryLimit(const MemoryLimit&) = delete;
-    MemoryLimit& operator=(const MemoryLimit&) = delete;
-
-private:
-    static rlim_t mapped() {
-        std::ifstream status("/proc/self/status");
-        std::string key;
-        rlim_t kib = 0;
-        while (status >> key && key != "VmSize:") status.ignore(1 << 10, '\n');
-        status >> kib;
-        return kib * 1024;
-    }
-    rlimit old_{};
-};
 
 // AddressSanitizer maps its shadow memory far beyond any limit a test could set.
 #if defined(__SANITIZE_ADDRESS__)
