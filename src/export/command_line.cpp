@@ -2,17 +2,13 @@
 
 #include <QFileInfo>
 
-#include <optional>
-
 namespace hexpane {
 
 namespace {
 
-const QString kOutput = QStringLiteral("output"), kTransparent = QStringLiteral("transparent"),
-              kFormat = QStringLiteral("format"), kMap = QStringLiteral("map"), kSize = QStringLiteral("size"),
-              kForce = QStringLiteral("force"), kList = QStringLiteral("list"), kJson = QStringLiteral("json"),
-              kSheet = QStringLiteral("sheet"), kZoom = QStringLiteral("zoom"),
-              kThumbnail = QStringLiteral("thumbnail");
+const QString kOutput = QStringLiteral("output"), kFormat = QStringLiteral("format"), kForce = QStringLiteral("force"),
+              kList = QStringLiteral("list"), kJson = QStringLiteral("json"), kSheet = QStringLiteral("sheet"),
+              kZoom = QStringLiteral("zoom"), kThumbnail = QStringLiteral("thumbnail");
 
 constexpr int kMaxZoom = 16;
 
@@ -44,8 +40,9 @@ CommandLine::CommandLine() {
         transparentOption(
             QStringLiteral("Draw the code C0 in the form's, the phone's or the table's colour (default: form).")),
         {kFormat, QStringLiteral("Picture files as bmp (default) or png."), QStringLiteral("bmp|png")},
-        {kMap, QStringLiteral("Colour table (default: map.txt beside the program)."), QStringLiteral("file")},
-        {kSize, QStringLiteral("Size table (default: size.txt beside the program)."), QStringLiteral("file")},
+    });
+    parser_.addOptions(tableOptions());
+    parser_.addOptions({
         {kForce, QStringLiteral("Replace files that exist.")},
         {kList, QStringLiteral("Write no file; list the pictures: index, name, pixels, size, same or changed.")},
         {kJson, QStringLiteral("With --list: the listing as JSON, one object per picture.")},
@@ -72,8 +69,8 @@ CommandLine::Request CommandLine::check() {
     Options& o = options_;
     o.patches = parser_.positionalArguments();
     if (parser_.isSet(kOutput)) o.output = parser_.value(kOutput);
-    o.mapPath = parser_.value(kMap);
-    o.sizePath = parser_.value(kSize);
+    o.mapPath = mapPathGiven(parser_);
+    o.sizePath = sizePathGiven(parser_);
     o.force = parser_.isSet(kForce);
     o.json = parser_.isSet(kJson);
     error_ = checkDrawing();
@@ -82,11 +79,7 @@ CommandLine::Request CommandLine::check() {
 }
 
 QString CommandLine::checkDrawing() {
-    if (parser_.isSet(kTransparent)) {
-        const std::optional<TransparentColour> named = transparentNamed(parser_.value(kTransparent));
-        if (!named) return QStringLiteral("--transparent takes form, phone or standard.");
-        options_.transparent = *named;
-    }
+    if (QString error = takeTransparent(parser_, &options_.transparent); !error.isEmpty()) return error;
     if (parser_.isSet(kFormat)) {
         options_.format = formatOf(parser_.value(kFormat));
         if (!options_.format) return QStringLiteral("--format takes bmp or png.");

@@ -15,6 +15,9 @@ constexpr std::array kTransparentNames = {std::pair{"form", TransparentColour::F
                                           std::pair{"phone", TransparentColour::Phone},
                                           std::pair{"standard", TransparentColour::Standard}};
 
+const QString kTransparent = QStringLiteral("transparent"), kMap = QStringLiteral("map"),
+              kSize = QStringLiteral("size");
+
 }  // namespace
 
 QList<QCommandLineOption> helpAndVersionOptions() {
@@ -45,14 +48,26 @@ ExitStatus tellBadUsage(const QString& error) {
 }
 
 QCommandLineOption transparentOption(const QString& description) {
-    return {QStringLiteral("transparent"), description, QStringLiteral("form|phone|standard")};
+    return {kTransparent, description, QStringLiteral("form|phone|standard")};
 }
 
-std::optional<TransparentColour> transparentNamed(const QString& name) {
+QString takeTransparent(const QCommandLineParser& parser, TransparentColour* value) {
+    if (!parser.isSet(kTransparent)) return {};
+    const QString name = parser.value(kTransparent);
     const auto* found = std::find_if(kTransparentNames.begin(), kTransparentNames.end(),
                                      [&](const auto& entry) { return name == QLatin1String(entry.first); });
-    if (found == kTransparentNames.end()) return std::nullopt;
-    return found->second;
+    if (found == kTransparentNames.end()) return QStringLiteral("--transparent takes form, phone or standard.");
+    *value = found->second;
+    return {};
 }
+
+QList<QCommandLineOption> tableOptions() {
+    return {{kMap, QStringLiteral("Colour table (default: map.txt beside the program)."), QStringLiteral("file")},
+            {kSize, QStringLiteral("Size table (default: size.txt beside the program)."), QStringLiteral("file")}};
+}
+
+QString mapPathGiven(const QCommandLineParser& parser) { return parser.value(kMap); }
+
+QString sizePathGiven(const QCommandLineParser& parser) { return parser.value(kSize); }
 
 }  // namespace hexpane

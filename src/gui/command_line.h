@@ -39,8 +39,15 @@ ExitStatus tellBadUsage(const QString& error);
 
 // --transparent form|phone|standard, which draws or reads C0 as described.
 QCommandLineOption transparentOption(const QString& description);
-// The value named, or none for a name that is not one of the three.
-std::optional<TransparentColour> transparentNamed(const QString& name);
+// The value --transparent names into *value, left as it is when the option is
+// not given; the reason, when the name is not one of the three; else empty.
+QString takeTransparent(const QCommandLineParser& parser, TransparentColour* value);
+
+// --map FILE and --size FILE: the tables to use instead of those beside the
+// program. Their paths as given, empty when not given.
+QList<QCommandLineOption> tableOptions();
+QString mapPathGiven(const QCommandLineParser& parser);
+QString sizePathGiven(const QCommandLineParser& parser);
 
 // What read makes of the file at path (as readFile gives it), or none when the
 // file cannot be read, which is told to report as "Cannot read PATH:\nreason"

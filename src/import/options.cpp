@@ -6,8 +6,7 @@ namespace hexpane {
 
 namespace {
 
-const QString kOutput = QStringLiteral("output"), kTransparent = QStringLiteral("transparent"),
-              kMap = QStringLiteral("map"), kSize = QStringLiteral("size"), kNearest = QStringLiteral("nearest"),
+const QString kOutput = QStringLiteral("output"), kNearest = QStringLiteral("nearest"),
               kForce = QStringLiteral("force"), kDryRun = QStringLiteral("dry-run");
 
 }  // namespace
@@ -16,14 +15,13 @@ ImportCommandLine::ImportCommandLine() {
     parser_.setApplicationDescription(
         QStringLiteral("Puts edited pictures back into a .vkp patch: each image's pixels become the codes of the "
                        "picture whose index starts its name, and only the characters of changed pixels change."));
+    parser_.addOptions({{{QStringLiteral("o"), kOutput},
+                         QStringLiteral("Write the patch to <file> (required)."),
+                         QStringLiteral("file")},
+                        transparentOption(QStringLiteral(
+                            "The images show C0 in the form's, the phone's or the table's colour (default: form)."))});
+    parser_.addOptions(tableOptions());
     parser_.addOptions({
-        {{QStringLiteral("o"), kOutput},
-         QStringLiteral("Write the patch to <file> (required)."),
-         QStringLiteral("file")},
-        transparentOption(
-            QStringLiteral("The images show C0 in the form's, the phone's or the table's colour (default: form).")),
-        {kMap, QStringLiteral("Colour table (default: map.txt beside the program)."), QStringLiteral("file")},
-        {kSize, QStringLiteral("Size table (default: size.txt beside the program)."), QStringLiteral("file")},
         {kNearest, QStringLiteral("Give a colour no code draws the code of the nearest colour, and count them.")},
         {kForce, QStringLiteral("Replace the output file if it exists (it may be the patch itself).")},
         {kDryRun, QStringLiteral("Tell what would change; write nothing.")},
@@ -54,16 +52,12 @@ LineRequest ImportCommandLine::check() {
     o.images = positional;
     o.output = parser_.value(kOutput);
     if (o.output.isEmpty()) return bad(QStringLiteral("Name the patch to write with -o."));
-    o.mapPath = parser_.value(kMap);
-    o.sizePath = parser_.value(kSize);
+    o.mapPath = mapPathGiven(parser_);
+    o.sizePath = sizePathGiven(parser_);
     o.nearest = parser_.isSet(kNearest);
     o.force = parser_.isSet(kForce);
     o.dryRun = parser_.isSet(kDryRun);
-    if (parser_.isSet(kTransparent)) {
-        const std::optional<TransparentColour> named = transparentNamed(parser_.value(kTransparent));
-        if (!named) return bad(QStringLiteral("--transparent takes form, phone or standard."));
-        o.transparent = *named;
-    }
+    if (QString error = takeTransparent(parser_, &o.transparent); !error.isEmpty()) return bad(std::move(error));
     return LineRequest::Run;
 }
 
