@@ -29,7 +29,7 @@ int wholeNumber(const QString& text, int low, int high) {
 
 }  // namespace
 
-CommandLine::CommandLine() {
+ExportCommandLine::ExportCommandLine() {
     parser_.setApplicationDescription(
         QStringLiteral("Writes every picture of each .vkp patch as files, lists them, or draws them on one sheet "
                        "or one thumbnail."));
@@ -60,13 +60,13 @@ CommandLine::CommandLine() {
                                   QStringLiteral("PATCH.vkp..."));
 }
 
-CommandLine::Request CommandLine::parse(const QStringList& arguments) {
+ExportCommandLine::Request ExportCommandLine::parse(const QStringList& arguments) {
     const Request request = parseLine(parser_, arguments, &error_);
     return request == Request::Run ? check() : request;
 }
 
-CommandLine::Request CommandLine::check() {
-    Options& o = options_;
+ExportCommandLine::Request ExportCommandLine::check() {
+    ExportOptions& o = options_;
     o.patches = parser_.positionalArguments();
     if (parser_.isSet(kOutput)) o.output = parser_.value(kOutput);
     o.mapPath = mapPathGiven(parser_);
@@ -78,7 +78,7 @@ CommandLine::Request CommandLine::check() {
     return error_.isEmpty() ? Request::Run : Request::BadUsage;
 }
 
-QString CommandLine::checkDrawing() {
+QString ExportCommandLine::checkDrawing() {
     if (QString error = takeTransparent(parser_, &options_.transparent); !error.isEmpty()) return error;
     if (parser_.isSet(kFormat)) {
         options_.format = formatOf(parser_.value(kFormat));
@@ -87,8 +87,8 @@ QString CommandLine::checkDrawing() {
     return {};
 }
 
-QString CommandLine::checkTask() {
-    Options& o = options_;
+QString ExportCommandLine::checkTask() {
+    ExportOptions& o = options_;
     const bool list = parser_.isSet(kList), sheet = parser_.isSet(kSheet), thumbnail = parser_.isSet(kThumbnail);
     if (int(list) + int(sheet) + int(thumbnail) > 1)
         return QStringLiteral("--list, --sheet and --thumbnail cannot be combined.");

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "gui/command_line.h"
+#include "report/command_line.h"
 #include "picture/render.h"
 
 namespace hexpane {
@@ -14,7 +14,7 @@ namespace hexpane {
 // What a run makes of its patches.
 enum class Task { Files, List, Sheet, Thumbnail };
 
-struct Options {
+struct ExportOptions {
     Task task = Task::Files;
     QStringList patches;
     QString output = QStringLiteral(".");
@@ -31,15 +31,15 @@ struct Options {
 
 inline constexpr int kMinThumbnail = 16, kMaxThumbnail = 4096;
 
-class CommandLine {
+class ExportCommandLine {
 public:
     using Request = LineRequest;
 
-    CommandLine();
+    ExportCommandLine();
 
     // arguments[0] is the program. Needs no application object.
     Request parse(const QStringList& arguments);
-    const Options& options() const { return options_; }
+    const ExportOptions& options() const { return options_; }
     const QString& error() const { return error_; }  // after BadUsage
 
     // Needs the application object, for the program's name.
@@ -51,7 +51,7 @@ private:
     QString checkDrawing();
 
     QCommandLineParser parser_;
-    Options options_;
+    ExportOptions options_;
     QString error_;
 };
 

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "export/picture_files.h"
-#include "gui/command_line.h"
-#include "gui/name_text.h"
-#include "gui/path_bytes.h"
-#include "gui/regular_file.h"
+#include "report/command_line.h"
+#include "text/name_text.h"
+#include "files/path_bytes.h"
+#include "files/regular_file.h"
 
 namespace hexpane {
 
@@ -60,7 +60,7 @@ void appendJson(QString& out, QStringView text) {
 // The listing, made a line at a time and written as it grows.
 class Listing {
 public:
-    Listing(const Options& options, const Tables& tables, Report& report)
+    Listing(const ExportOptions& options, const Tables& tables, Report& report)
         : options_(options), tables_(tables), out_(report, QStringLiteral("the listing")) {
         if (options_.json) text_ += u"[\n";
     }
@@ -121,7 +121,7 @@ private:
         return written;
     }
 
-    const Options& options_;
+    const ExportOptions& options_;
     const Tables& tables_;
     StandardOutput out_;
     QString text_;
@@ -146,7 +146,7 @@ std::optional<std::vector<PictureRecord>> readFirstPictures(const QString& path,
     }
 }
 
-void listPatches(const Options& options, const Tables& tables, Report& report) {
+void listPatches(const ExportOptions& options, const Tables& tables, Report& report) {
     Listing listing(options, tables, report);
     for (const QString& path : options.patches) {
         const auto pictures = readPatchFile(path, report);

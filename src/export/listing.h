@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "export/command_line.h"
-#include "gui/drawing.h"
-#include "gui/report.h"
+#include "drawing/drawing.h"
+#include "report/report.h"
 #include "patch/patch_reader.h"
 
 namespace hexpane {
@@ -35,6 +35,6 @@ std::optional<std::vector<PictureRecord>> readFirstPictures(const QString& path,
 // objects instead: patch, index, name, pixels, size ("WxH" or "Error"), width
 // and height (null without a size), state ("same" or "changed"). Written as
 // it is made, so memory does not grow with the listing.
-void listPatches(const Options& options, const Tables& tables, Report& report);
+void listPatches(const ExportOptions& options, const Tables& tables, Report& report);
 
 }  // namespace hexpane

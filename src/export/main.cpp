@@ -12,11 +12,11 @@
 #include "export/listing.h"
 #include "export/picture_files.h"
 #include "export/sheet.h"
-#include "gui/drawing.h"
-#include "gui/path_bytes.h"
-#include "gui/regular_file.h"
-#include "gui/report.h"
-#include "gui/saved_file.h"
+#include "drawing/drawing.h"
+#include "files/path_bytes.h"
+#include "files/regular_file.h"
+#include "report/report.h"
+#include "files/saved_file.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool d
 
 // A table named on the command line must be there to be read: a mistyped name
 // would otherwise draw every picture black, or leave every one without a size.
-bool namedTablesReadable(const Options& options, Report& report) {
+bool namedTablesReadable(const ExportOptions& options, Report& report) {
     bool readable = true;
     for (const auto& [path, table] :
          {std::pair{&options.mapPath, "colour table (--map)"}, std::pair{&options.sizePath, "size table (--size)"}}) {
@@ -61,7 +61,7 @@ bool namedTablesReadable(const Options& options, Report& report) {
 
 // The tables beside the program may have problems of their own: they are
 // told, and the run goes on with what was read, as the window does.
-Tables readTables(const Options& options, Report& report) {
+Tables readTables(const ExportOptions& options, Report& report) {
     QStringList problems;
     Tables tables = loadTables(options.mapPath, options.sizePath, problems);
     if (!problems.isEmpty()) {
@@ -87,7 +87,7 @@ QString taskText(Task task) {
 
 // What the command line asks for; whatever stops it is reported, and what was
 // reported before stays so.
-void run(const Options& options, Report& report) {
+void run(const ExportOptions& options, Report& report) {
     try {
         if (!namedTablesReadable(options, report)) return;
         const Tables tables = readTables(options, report);
@@ -117,22 +117,22 @@ int main(int argc, char** argv) {
     // Parsed before the application object exists, which is chosen by what is asked.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << pathFromBytes(argv[i]);
-    CommandLine line;
-    const CommandLine::Request request = line.parse(arguments);
+    ExportCommandLine line;
+    const ExportCommandLine::Request request = line.parse(arguments);
     const auto app =
-        makeApplication(argc, argv, request == CommandLine::Request::Run && line.options().task == Task::Sheet);
+        makeApplication(argc, argv, request == ExportCommandLine::Request::Run && line.options().task == Task::Sheet);
     QCoreApplication::setApplicationName(QStringLiteral("hexpane-export"));
     Report report;
     switch (request) {
-    case CommandLine::Request::Help:
+    case ExportCommandLine::Request::Help:
         printOutput(line.helpText(), QStringLiteral("the help"), report);
         break;
-    case CommandLine::Request::Version:
+    case ExportCommandLine::Request::Version:
         printOutput(QStringLiteral("hexpane-export " HEXPANE_VERSION "\n"), QStringLiteral("the version"), report);
         break;
-    case CommandLine::Request::BadUsage:
+    case ExportCommandLine::Request::BadUsage:
         return int(tellBadUsage(line.error()));
-    case CommandLine::Request::Run:
+    case ExportCommandLine::Request::Run:
         run(line.options(), report);
         break;
     }

@@ -13,9 +13,9 @@
 #include <utility>
 
 #include "export/listing.h"
-#include "gui/image_file.h"
-#include "gui/name_text.h"
-#include "gui/path_bytes.h"
+#include "drawing/image_file.h"
+#include "text/name_text.h"
+#include "files/path_bytes.h"
 
 namespace hexpane {
 
@@ -40,7 +40,7 @@ bool makeFolder(const QString& folder, Report& report) {
 }
 
 void writePicture(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QString& folder,
-                  const Tables& tables, const Options& options, Report& report) {
+                  const Tables& tables, const ExportOptions& options, Report& report) {
     const std::optional<PictureSize> size = pictureSize(picture, tables);
     if (!size) {
         report.problem(ExitStatus::Incomplete,
@@ -59,7 +59,7 @@ void writePicture(const QString& patchPath, std::size_t index, const PictureReco
 // the pictures' order once all are written. Where no thread can be started
 // (a process limit), the calling thread writes them all.
 void writePictures(const QString& patchPath, const std::vector<PictureRecord>& pictures, const QString& folder,
-                   const Tables& tables, const Options& options, Report& report) {
+                   const Tables& tables, const ExportOptions& options, Report& report) {
     if (!makeFolder(folder, report)) return;
     std::vector<Report> told(pictures.size(), Report::held());
     std::atomic<std::size_t> next = 0;
@@ -84,7 +84,7 @@ void writePictures(const QString& patchPath, const std::vector<PictureRecord>& p
 }
 
 // Two patches of one name would write into one folder.
-bool foldersDiffer(const Options& options, Report& report) {
+bool foldersDiffer(const ExportOptions& options, Report& report) {
     QSet<QString> folders;
     for (const QString& path : options.patches) {
         const QString folder = patchFolder(options.output, path);
@@ -140,7 +140,7 @@ bool saveDrawing(const QString& path, const char* format, bool force, const QStr
     return false;
 }
 
-void exportPatches(const Options& options, const Tables& tables, Report& report) {
+void exportPatches(const ExportOptions& options, const Tables& tables, Report& report) {
     if (!foldersDiffer(options, report)) return;
     for (const QString& path : options.patches) {
         if (const auto pictures = readPatchFile(path, report)) {

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "export/command_line.h"
-#include "gui/drawing.h"
-#include "gui/picture_file_names.h"
-#include "gui/report.h"
+#include "drawing/drawing.h"
+#include "text/picture_file_names.h"
+#include "report/report.h"
 #include "patch/patch_reader.h"
 
 namespace hexpane {
@@ -42,6 +42,6 @@ bool saveDrawing(const QString& path, const char* format, bool force, const QStr
 // Writes each patch's pictures into its folder under options.output, creating
 // it. A picture without a size is skipped, and a file that exists is kept
 // unless options.force; each is told to report.
-void exportPatches(const Options& options, const Tables& tables, Report& report);
+void exportPatches(const ExportOptions& options, const Tables& tables, Report& report);
 
 }  // namespace hexpane

@@ -10,8 +10,8 @@
 
 #include "export/listing.h"
 #include "export/picture_files.h"
-#include "gui/name_text.h"
-#include "gui/path_bytes.h"
+#include "text/name_text.h"
+#include "files/path_bytes.h"
 
 namespace hexpane {
 
@@ -128,7 +128,7 @@ void paintLabels(QImage& sheet, const std::vector<Cell>& cells, const QFont& fon
 }
 
 QImage drawSheet(const std::vector<PictureRecord>& pictures, const std::vector<Cell>& cells, QSize size,
-                 const QFont& font, const Tables& tables, const Options& options) {
+                 const QFont& font, const Tables& tables, const ExportOptions& options) {
     QImage sheet(size, QImage::Format_RGB32);
     if (sheet.isNull()) return {};
     sheet.fill(kPaper);
@@ -207,7 +207,7 @@ QImage drawThumbnail(const std::vector<PictureRecord>& pictures, const std::vect
 
 }  // namespace
 
-void writeSheet(const Options& options, const Tables& tables, Report& report) {
+void writeSheet(const ExportOptions& options, const Tables& tables, Report& report) {
     const QString& path = options.patches.front();
     const auto pictures = readPatchFile(path, report);
     if (!pictures || !mayWrite(options.sheet, options.force, report)) return;
@@ -230,7 +230,7 @@ void writeSheet(const Options& options, const Tables& tables, Report& report) {
         [&] { return drawSheet(*pictures, cells, size, font, tables, options); }, report);
 }
 
-void writeThumbnail(const Options& options, const Tables& tables, Report& report) {
+void writeThumbnail(const ExportOptions& options, const Tables& tables, Report& report) {
     const QString& path = options.patches.front();
     if (!mayWrite(options.sheet, options.force, report)) return;
     const auto enough = [&](const std::vector<PictureRecord>& pictures) {

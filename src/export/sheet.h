@@ -8,14 +8,14 @@
 #include <cstdint>
 
 #include "export/command_line.h"
-#include "gui/drawing.h"
-#include "gui/report.h"
+#include "drawing/drawing.h"
+#include "report/report.h"
 
 namespace hexpane {
 
 // The sheet of options.patches' only patch, written to options.sheet. Needs a
 // QGuiApplication, for the labels' font.
-void writeSheet(const Options& options, const Tables& tables, Report& report);
+void writeSheet(const ExportOptions& options, const Tables& tables, Report& report);
 
 // At most this many pictures in a thumbnail.
 inline constexpr int kThumbnailCells = 4;
@@ -28,6 +28,6 @@ inline constexpr std::uint64_t kThumbnailRead = std::uint64_t{64} << 20;
 // to a row, each enlarged by the largest whole factor that fits its cell, or
 // reduced by the smallest that makes it fit; transparent around them. No more
 // of the patch is read than these pictures need.
-void writeThumbnail(const Options& options, const Tables& tables, Report& report);
+void writeThumbnail(const ExportOptions& options, const Tables& tables, Report& report);
 
 }  // namespace hexpane

@@ -9,7 +9,7 @@
 
 #include <sys/stat.h>
 
-#include "gui/path_bytes.h"
+#include "files/path_bytes.h"
 
 namespace hexpane {
 

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "gui/report.h"
+#include "report/report.h"
 
 namespace hexpane {
 

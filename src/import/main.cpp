@@ -5,11 +5,11 @@
 #include <csignal>
 #include <cstdio>
 
-#include "gui/command_line.h"
-#include "gui/path_bytes.h"
-#include "gui/report.h"
-#include "gui/saved_file.h"
-#include "import/options.h"
+#include "report/command_line.h"
+#include "files/path_bytes.h"
+#include "report/report.h"
+#include "files/saved_file.h"
+#include "import/command_line.h"
 #include "import/run.h"
 
 int main(int argc, char** argv) {

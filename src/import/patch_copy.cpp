@@ -6,8 +6,8 @@
 #include <functional>
 #include <istream>
 
-#include "gui/regular_file.h"
-#include "gui/saved_file.h"
+#include "files/regular_file.h"
+#include "files/saved_file.h"
 
 namespace hexpane {
 

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/drawing.h"
+#include "drawing/drawing.h"
+#include "drawing/pixel_codes.h"
 
 namespace hexpane {
 

@@ -10,12 +10,12 @@
 #include <optional>
 #include <system_error>
 
-#include "gui/command_line.h"
-#include "gui/drawing.h"
-#include "gui/name_text.h"
-#include "gui/path_bytes.h"
-#include "gui/picture_file_names.h"
-#include "gui/regular_file.h"
+#include "report/command_line.h"
+#include "drawing/drawing.h"
+#include "text/name_text.h"
+#include "files/path_bytes.h"
+#include "text/picture_file_names.h"
+#include "files/regular_file.h"
 #include "import/image_names.h"
 #include "import/patch_copy.h"
 #include "import/picture_import.h"

@@ -21,9 +21,9 @@
 #include <malloc.h>
 #endif
 
-#include "gui/image_file.h"
-#include "gui/path_bytes.h"
-#include "gui/regular_file.h"
+#include "drawing/image_file.h"
+#include "files/path_bytes.h"
+#include "files/regular_file.h"
 #include "window/pane.h"
 #include "window/picture_list.h"
 #include "window/save_icon.h"

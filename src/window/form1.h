@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "gui/drawing.h"
+#include "drawing/drawing.h"
 #include "patch/patch_reader.h"
 #include "window/patch_sources.h"
 #include "window/toolkit.h"

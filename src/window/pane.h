@@ -9,7 +9,7 @@
 
 #include <string_view>
 
-#include "gui/drawing.h"
+#include "drawing/drawing.h"
 
 namespace hexpane {
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "gui/path_bytes.h"
+#include "files/path_bytes.h"
 
 namespace hexpane {
 

@@ -5,7 +5,7 @@
 
 #include <new>
 
-#include "gui/name_text.h"
+#include "text/name_text.h"
 
 namespace hexpane {
 

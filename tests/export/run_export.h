@@ -18,7 +18,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "gui/path_bytes.h"
+#include "files/path_bytes.h"
 
 namespace hexpane::test {
 

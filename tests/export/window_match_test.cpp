@@ -5,7 +5,7 @@
 #include <QRadioButton>
 
 #include "export/picture_files.h"
-#include "gui/system_colours.h"
+#include "drawing/system_colours.h"
 #include "run_export.h"
 #include "window/pane.h"
 #include "window/save_icon.h"

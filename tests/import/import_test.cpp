@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 
 #include "export/run_export.h"
-#include "gui/drawing.h"
+#include "drawing/drawing.h"
 #include "patch/patch_reader.h"
 
 namespace hexpane::test {

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "gui/as_a_user.h"
+#include "as_a_user.h"
 #include "window/pane.h"
 #include "window/save_icon.h"
 #include "window_fixture.h"

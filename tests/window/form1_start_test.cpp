@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "gui/path_bytes.h"
+#include "files/path_bytes.h"
 #include "window_fixture.h"
 
 namespace hexpane::test {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/name_text.h"
+#include "text/name_text.h"
 #include "window/picture_list.h"
 
 namespace hexpane {

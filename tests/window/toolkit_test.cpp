@@ -86,5 +86,11 @@ TEST_F(QtDialog, CancelReportsFailureAndKeepsTheName) {
     EXPECT_EQ(cd.FileName, QString());
 }
 
+TEST(DialogFilter, BecomesTheToolkitsNameFilters) {
+    EXPECT_EQ(nameFilters("*.vkp|*.vkp"), QStringList{"*.vkp (*.vkp)"});
+    EXPECT_EQ(nameFilters("Pictures|*.bmp;*.dib|All|*"), (QStringList{"Pictures (*.bmp *.dib)", "All (*)"}));
+    EXPECT_TRUE(nameFilters("").isEmpty());
+}
+
 }  // namespace
 }  // namespace hexpane

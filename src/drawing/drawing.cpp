@@ -1,0 +1,136 @@
+#include "drawing/drawing.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <limits>
+#include <new>
+#include <span>
+#include <string>
+#include <thread>
+#include <utility>
+
+namespace hexpane {
+
+namespace {
+
+// A band of about this many pixels: its colour values are still in the cache
+// when they are converted.
+constexpr std::int64_t kBandPixels = std::int64_t{1} << 15;
+// From this size on a picture is drawn on every core; a smaller one takes some
+// tens of milliseconds at most on one.
+constexpr std::int64_t kParallelPixels = std::int64_t{1} << 24;
+
+// Draws the bands of rows of one pane into an image's rows, taking the next
+// band not yet taken, on as many threads as call run().
+class BandDrawer {
+public:
+    BandDrawer(QImage& image, std::string_view hex, PictureSize size, const ColourTable& colours,
+               TransparentColour option, const QPalette& palette)
+        : bits_(image.bits()),
+          stride_(image.bytesPerLine()),
+          hex_(hex),
+          width_(size.width),
+          height_(size.height),
+          rowsPerBand_(int(std::clamp<std::int64_t>(kBandPixels / size.width, 1, size.height))),
+          bands_((size.height + rowsPerBand_ - 1) / rowsPerBand_),
+          colours_(colours),
+          option_(option),
+          palette_(palette) {}
+
+    bool ready() const { return bits_ != nullptr; }  // no memory for a copy of a shared image
+    int bands() const { return bands_; }
+    bool failed() const { return failed_; }
+
+    void run() noexcept {
+        try {
+            for (int band = next_++; band < bands_ && !failed_; band = next_++) drawBand(band);
+        } catch (const std::exception&) {  // out of memory for a band's colour values
+            failed_ = true;
+        }
+    }
+
+private:
+    void drawBand(int band) {
+        const int top = band * rowsPerBand_;
+        const int rows = std::min(rowsPerBand_, height_ - top);
+        const std::size_t width = std::size_t(width_), rowChars = 2 * width;
+        // The band's own characters: an odd-length text's last character stays the last of its band.
+        const std::size_t from = rowChars * std::size_t(top);
+        const std::string_view part = from < hex_.size() ? hex_.substr(from, rowChars * std::size_t(rows)) : "";
+        const std::vector<ColourValue> values = renderPane(part, width_, rows, colours_, option_);
+        if (values.size() != width * std::size_t(rows)) {
+            failed_ = true;
+            return;
+        }
+        for (int row = 0; row < rows; ++row) {
+            toRgbRow(std::span(values).subspan(std::size_t(row) * width, width),
+                     reinterpret_cast<QRgb*>(bits_ + qsizetype(top + row) * stride_), palette_);
+        }
+    }
+
+    uchar* bits_;
+    qsizetype stride_;
+    std::string_view hex_;
+    int width_, height_, rowsPerBand_, bands_;
+    const ColourTable& colours_;
+    TransparentColour option_;
+    const QPalette& palette_;
+    std::atomic<int> next_{0};
+    std::atomic<bool> failed_{false};
+};
+
+}  // namespace
+
+std::vector<SizeRecord> sizesOf(const PictureRecord& picture, const Tables& tables) {
+    return findSizes(tables.sizes, pixelCount(picture));
+}
+
+std::optional<PictureSize> pictureSize(const PictureRecord& picture, const Tables& tables) {
+    const SizeRecord* first = tables.index.first(pixelCount(picture));
+    return first ? drawingSize(*first) : std::nullopt;
+}
+
+QString sizeText(const std::optional<PictureSize>& size) {
+    return size ? QStringLiteral("%1x%2").arg(size->width).arg(size->height) : QStringLiteral("Error");
+}
+
+QImage drawPane(std::string_view hex, PictureSize size, const ColourTable& colours, TransparentColour option,
+                const QPalette& palette) {
+    try {
+        return paneImage(renderPane(hex, size.width, size.height, colours, option), size.width, size.height, palette);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+QImage drawPane(std::string_view hex, PictureSize size, const ColourTable& colours, TransparentColour option) {
+    static const QPalette palette = defaultPalette();
+    return drawPane(hex, size, colours, option, palette);
+}
+
+bool drawPaneInto(QImage& image, std::string_view hex, PictureSize size, const ColourTable& colours,
+                  TransparentColour option, const QPalette& palette, int threads) {
+    const std::int64_t pixels = std::int64_t{size.width} * size.height;
+    if (size.width < 1 || size.height < 1 || pixels > std::numeric_limits<std::int32_t>::max() ||
+        image.size() != QSize(size.width, size.height) || image.format() != QImage::Format_RGB32)
+        return false;
+    BandDrawer drawer(image, hex, size, colours, option, palette);
+    if (!drawer.ready()) return false;
+    if (threads < 1) threads = pixels >= kParallelPixels ? int(std::max(1u, std::thread::hardware_concurrency())) : 1;
+    std::vector<std::jthread> helpers;
+    if (threads > 1) {
+        try {
+            for (int i = 1; i < std::min(threads, drawer.bands()); ++i)
+                helpers.emplace_back([&drawer] { drawer.run(); });
+        } catch (const std::exception&) {
+            // No thread or no memory to start one: the threads there are draw every band all the same.
+        }
+    }
+    drawer.run();
+    helpers.clear();  // joins them
+    return !drawer.failed();
+}
+
+}  // namespace hexpane

@@ -1,0 +1,52 @@
+// A picture as every program draws it: the size a picture gets from the size
+// table, that size as the window's label shows it, and a pane drawn as an
+// image in the colours the window shows. The window, hexpane-export
+// and hexpane-import all call these, so a picture looks the same in each.
+#pragma once
+
+#include <QImage>
+#include <QPalette>
+#include <QString>
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "drawing/system_colours.h"
+#include "drawing/tables.h"
+#include "patch/patch_reader.h"
+#include "picture/render.h"
+#include "tables/colour_table.h"
+#include "tables/size_table.h"
+
+namespace hexpane {
+
+// The size records whose pixel count is the picture's, in table order.
+std::vector<SizeRecord> sizesOf(const PictureRecord& picture, const Tables& tables);
+
+// The size a picture is drawn at: that of the first record found, if usable.
+std::optional<PictureSize> pictureSize(const PictureRecord& picture, const Tables& tables);
+
+// "WxH", or "Error" for a picture without a size.
+QString sizeText(const std::optional<PictureSize>& size);
+
+// One pane: the hex text drawn at size through the colour table, C0 as the
+// option says, system colours as the palette has them. A null image when the
+// picture is too large for the memory left or for the toolkit's images.
+QImage drawPane(std::string_view hex, PictureSize size, const ColourTable& colours, TransparentColour option,
+                const QPalette& palette);
+// The same in the window's default colours (defaultPalette()), where no window supplies them.
+QImage drawPane(std::string_view hex, PictureSize size, const ColourTable& colours, TransparentColour option);
+
+// drawPane's pixels drawn into an image that is already there, size.width ×
+// size.height of Format_RGB32 (blankPane makes one), so that a window redrawing
+// a pane of the same size takes no new memory. The picture goes through
+// renderPane a band of rows at a time, straight into the image's rows, on
+// `threads` threads; 0 lets the size decide: every core for a picture of 16
+// million pixels or more, which takes a noticeable time on one, else one.
+// False, the image's pixels undefined, when the image does not fit the size or
+// the memory to draw runs out.
+bool drawPaneInto(QImage& image, std::string_view hex, PictureSize size, const ColourTable& colours,
+                  TransparentColour option, const QPalette& palette, int threads = 0);
+
+}  // namespace hexpane

@@ -1,0 +1,18 @@
+// Saving an image as a file: a 24-bit Windows bitmap for the panes, or a PNG,
+// whole or not at all, as saveFile saves any file.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include "files/saved_file.h"
+
+namespace hexpane {
+
+// Empty on success; otherwise a message that names the file and gives the
+// reason. format is an image format Qt writes: "bmp" or "png". With Keep, a
+// file that exists, or comes to be while this one is written, stays as it is.
+QString saveImage(const QImage& image, const QString& path, const char* format = "bmp",
+                  Existing existing = Existing::Replace);
+
+}  // namespace hexpane

@@ -1,0 +1,75 @@
+#include "files/path_bytes.h"
+
+#include "text/name_text.h"
+
+namespace hexpane {
+
+namespace {
+
+constexpr char16_t kKeptByte = 0xDC00;  // + the byte, for bytes 0x80 to 0xFF
+
+bool isKeptByte(char16_t c) { return c >= kKeptByte + 0x80 && c <= kKeptByte + 0xFF; }
+
+// The length of the valid UTF-8 sequence at the start of bytes, or 0.
+qsizetype sequenceLength(QByteArrayView bytes) {
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned lead = byte(0);
+    if (lead < 0x80) return 1;
+    const qsizetype length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || bytes.size() < length) return 0;
+    for (qsizetype i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    if (lead == 0xE0 && byte(1) < 0xA0) return 0;
+    if (lead == 0xED && byte(1) >= 0xA0) return 0;
+    if (lead == 0xF0 && byte(1) < 0x90) return 0;
+    if (lead == 0xF4 && byte(1) >= 0x90) return 0;
+    return length;
+}
+
+}  // namespace
+
+QString pathFromBytes(QByteArrayView bytes) {
+    QString path;
+    path.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size();) {
+        const qsizetype length = sequenceLength(bytes.sliced(i));
+        if (length == 0) {
+            path += QChar(char16_t(kKeptByte + static_cast<unsigned char>(bytes[i])));
+            ++i;
+        } else {
+            path += QString::fromUtf8(bytes.sliced(i, length));
+            i += length;
+        }
+    }
+    return path;
+}
+
+QByteArray pathBytes(const QString& path) {
+    QByteArray bytes;
+    bytes.reserve(path.size());
+    qsizetype from = 0;  // the start of the text not yet encoded
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        if (!isKeptByte(path[i].unicode())) continue;
+        bytes += QStringView(path).sliced(from, i - from).toUtf8();
+        bytes += char(path[i].unicode() - kKeptByte);
+        from = i + 1;
+    }
+    bytes += QStringView(path).sliced(from).toUtf8();
+    return bytes;
+}
+
+QString shownPath(const QString& path) {
+    QString shown;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        if (!isKeptByte(path[i].unicode())) continue;
+        shown += visibleText(QStringView(path).sliced(from, i - from));
+        shown += QStringLiteral("\\x") + QString::number(path[i].unicode() - kKeptByte, 16).toUpper();
+        from = i + 1;
+    }
+    return shown + visibleText(QStringView(path).sliced(from));
+}
+
+}  // namespace hexpane
