@@ -10,7 +10,6 @@
 
 namespace hexpane {
 
-
 namespace {
 
 constexpr QRgb kRgb = 0x00FFFFFF;

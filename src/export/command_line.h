@@ -6,8 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "report/command_line.h"
 #include "picture/render.h"
+#include "report/command_line.h"
 
 namespace hexpane {
 

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "export/picture_files.h"
-#include "report/command_line.h"
-#include "text/name_text.h"
 #include "files/path_bytes.h"
 #include "files/regular_file.h"
+#include "report/command_line.h"
+#include "text/name_text.h"
 
 namespace hexpane {
 

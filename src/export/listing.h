@@ -10,10 +10,10 @@
 #include <optional>
 #include <vector>
 
-#include "export/command_line.h"
 #include "drawing/drawing.h"
-#include "report/report.h"
+#include "export/command_line.h"
 #include "patch/patch_reader.h"
+#include "report/report.h"
 
 namespace hexpane {
 

@@ -8,15 +8,15 @@
 #include <memory>
 #include <utility>
 
+#include "drawing/drawing.h"
 #include "export/command_line.h"
 #include "export/listing.h"
 #include "export/picture_files.h"
 #include "export/sheet.h"
-#include "drawing/drawing.h"
 #include "files/path_bytes.h"
 #include "files/regular_file.h"
-#include "report/report.h"
 #include "files/saved_file.h"
+#include "report/report.h"
 
 namespace {
 

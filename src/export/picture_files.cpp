@@ -12,10 +12,10 @@
 #include <thread>
 #include <utility>
 
-#include "export/listing.h"
 #include "drawing/image_file.h"
-#include "text/name_text.h"
+#include "export/listing.h"
 #include "files/path_bytes.h"
+#include "text/name_text.h"
 
 namespace hexpane {
 

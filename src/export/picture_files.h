@@ -12,11 +12,11 @@
 #include <string_view>
 #include <vector>
 
-#include "export/command_line.h"
 #include "drawing/drawing.h"
-#include "text/picture_file_names.h"
-#include "report/report.h"
+#include "export/command_line.h"
 #include "patch/patch_reader.h"
+#include "report/report.h"
+#include "text/picture_file_names.h"
 
 namespace hexpane {
 

@@ -10,8 +10,8 @@
 
 #include "export/listing.h"
 #include "export/picture_files.h"
-#include "text/name_text.h"
 #include "files/path_bytes.h"
+#include "text/name_text.h"
 
 namespace hexpane {
 

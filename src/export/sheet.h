@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "export/command_line.h"
 #include "drawing/drawing.h"
+#include "export/command_line.h"
 #include "report/report.h"
 
 namespace hexpane {

@@ -5,12 +5,12 @@
 #include <csignal>
 #include <cstdio>
 
-#include "report/command_line.h"
 #include "files/path_bytes.h"
-#include "report/report.h"
 #include "files/saved_file.h"
 #include "import/command_line.h"
 #include "import/run.h"
+#include "report/command_line.h"
+#include "report/report.h"
 
 int main(int argc, char** argv) {
     hexpane::keepStandardStreams();

@@ -10,15 +10,15 @@
 #include <optional>
 #include <system_error>
 
-#include "report/command_line.h"
 #include "drawing/drawing.h"
-#include "text/name_text.h"
 #include "files/path_bytes.h"
-#include "text/picture_file_names.h"
 #include "files/regular_file.h"
 #include "import/image_names.h"
 #include "import/patch_copy.h"
 #include "import/picture_import.h"
+#include "report/command_line.h"
+#include "text/name_text.h"
+#include "text/picture_file_names.h"
 
 namespace hexpane {
 

@@ -3,8 +3,8 @@
 // the changed pixels' characters replaced, or nothing written at all.
 #pragma once
 
-#include "report/report.h"
 #include "import/command_line.h"
+#include "report/report.h"
 
 namespace hexpane {
 

@@ -13,8 +13,8 @@
 
 #include "files/path_bytes.h"
 #include "files/regular_file.h"
-#include "report/report.h"
 #include "picture/render.h"
+#include "report/report.h"
 
 namespace hexpane {
 

@@ -4,8 +4,8 @@
 // exporter gives the system colours must be the ones the window shows.
 #include <QRadioButton>
 
-#include "export/picture_files.h"
 #include "drawing/system_colours.h"
+#include "export/picture_files.h"
 #include "run_export.h"
 #include "window/pane.h"
 #include "window/save_icon.h"

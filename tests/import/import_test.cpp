@@ -16,8 +16,8 @@
 
 #include <sys/stat.h>
 
-#include "export/run_export.h"
 #include "drawing/drawing.h"
+#include "export/run_export.h"
 #include "patch/patch_reader.h"
 
 namespace hexpane::test {
