@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs hexpane on Debian 12.
-#   ./build.sh run     install what is missing, build, start hexpane
+#   ./build.sh run [PATCH]  install what is missing, build, start hexpane on PATCH (examples/sample.vkp)
 #   ./build.sh test    install what is missing, build, run every test
 #   ./build.sh bench   install what is missing, build, run the benchmarks
 set -euo pipefail
+# A patch named for `run` is found from where the command was given.
+if [ "${1:-}" = run ] && [ -n "${2:-}" ]; then patch=$(realpath -- "$2"); fi
 cd "$(dirname "$0")"
 
 RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
@@ -36,12 +38,12 @@ case "${1:-}" in
 run)
     need "${RUN_PACKAGES[@]}"
     configure_and_build run
-    exec build/src/hexpane
+    exec build/run/src/hexpane -- "${patch:-examples/sample.vkp}"
     ;;
 test)
     need "${TEST_PACKAGES[@]}"
     configure_and_build test
-    scripts/lint.sh build
+    scripts/lint.sh build/test
     ctest --preset test
     # Every test again with AddressSanitizer and UndefinedBehaviorSanitizer
     # (but those that check the normal build's files: the package, a plain compiler line).
@@ -49,18 +51,18 @@ test)
     ctest --preset sanitize
     # Every parser fuzzed for a while; a crash fails the run and leaves its input in the log.
     configure_and_build fuzz
-    fuzz/run.sh "${HEXPANE_FUZZ_SECONDS:-30}" build-fuzz
+    fuzz/run.sh "${HEXPANE_FUZZ_SECONDS:-30}" build/fuzz
     ;;
 bench)
     need "${TEST_PACKAGES[@]}"
     configure_and_build bench
-    build-bench/bench/patch_reader_bench
-    build-bench/bench/render_bench
-    QT_QPA_PLATFORM=offscreen build-bench/bench/window_bench
-    build-bench/bench/open_bench
-    bench/startup.sh build-bench
-    build-bench/bench/export_bench
-    build-bench/bench/import_bench
+    build/bench/bench/patch_reader_bench
+    build/bench/bench/render_bench
+    QT_QPA_PLATFORM=offscreen build/bench/bench/window_bench
+    build/bench/bench/open_bench
+    bench/startup.sh build/bench
+    build/bench/bench/export_bench
+    build/bench/bench/import_bench
     ;;
 *)
     echo "usage: $0 run|test|bench" >&2

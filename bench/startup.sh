@@ -8,7 +8,7 @@
 # Needs hexpane and minimal_window built (configure with -DHEXPANE_BENCH=ON).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-build=$(realpath "${1:-$here/../build}")
+build=$(realpath "${1:-$here/../build/bench}")
 runs=${2:-7}
 program=$build/src/hexpane
 baseline=$build/bench/minimal_window

@@ -4,7 +4,7 @@
 # fuzz/corpus/<target> only those new inputs that reach coverage the committed
 # ones do not (libFuzzer -merge=1), so the corpus stays small. One target at a
 # time; fails on any crash, leak, timeout or sanitizer report.
-#   fuzz/grow.sh RUNS [BUILD_DIR [TARGET...]]    (e.g. fuzz/grow.sh 5000000 build-fuzz render_fuzz)
+#   fuzz/grow.sh RUNS [BUILD_DIR [TARGET...]]    (e.g. fuzz/grow.sh 5000000 build/fuzz render_fuzz)
 # Prints each target's executions per second and its corpus before and after.
 set -euo pipefail
 
@@ -14,7 +14,7 @@ if [[ $# -lt 1 || ! $1 =~ ^[1-9][0-9]*$ ]]; then
 fi
 runs=$1
 here=$(cd "$(dirname "$0")" && pwd)
-build=$(cd "${2:-$here/../build-fuzz}" && pwd)
+build=$(cd "${2:-$here/../build/fuzz}" && pwd)
 shift $(($# < 2 ? $# : 2))
 artifacts=$build/fuzz-artifacts
 scratch=$(mktemp -d)

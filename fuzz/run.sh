@@ -4,7 +4,7 @@
 # interesting keeps being checked, then for SECONDS seconds of fuzzing on a
 # scratch copy of that corpus. Fails on any crash, leak, timeout or sanitizer
 # report in either.
-#   fuzz/run.sh SECONDS [BUILD_DIR]     (BUILD_DIR defaults to build-fuzz)
+#   fuzz/run.sh SECONDS [BUILD_DIR]     (BUILD_DIR defaults to build/fuzz)
 # Reproducers are kept in BUILD_DIR/fuzz-artifacts and dumped in hex to the log.
 # With HEXPANE_FUZZ_KEEP=DIR the grown corpora are copied to DIR/<target>.
 set -euo pipefail
@@ -15,7 +15,7 @@ if [[ $# -lt 1 || ! $1 =~ ^[1-9][0-9]*$ ]]; then
 fi
 seconds=$1
 here=$(cd "$(dirname "$0")" && pwd)
-build=$(cd "${2:-$here/../build-fuzz}" && pwd)
+build=$(cd "${2:-$here/../build/fuzz}" && pwd)
 artifacts=$build/fuzz-artifacts
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

@@ -6,7 +6,7 @@
 # Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT]   (default: build, docs/screenshot.png)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-program=$(realpath "${1:-$root/build}")/src/hexpane
+program=$(realpath "${1:-$root/build/test}")/src/hexpane
 output=${2:-$root/docs/screenshot.png}
 sample=$root/examples/sample.vkp
 # shellcheck source=SCRIPTDIR/../tests/real/xsession.sh
