@@ -84,7 +84,7 @@ private:
 }  // namespace
 
 std::vector<SizeRecord> sizesOf(const PictureRecord& picture, const Tables& tables) {
-    return findSizes(tables.sizes, pixelCount(picture));
+    return tables.index.all(pixelCount(picture));
 }
 
 std::optional<PictureSize> pictureSize(const PictureRecord& picture, const Tables& tables) {

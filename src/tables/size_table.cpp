@@ -1,5 +1,6 @@
 #include "tables/size_table.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -79,26 +80,40 @@ std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>
     return readDescribed([&](std::vector<TableProblem>* found) { return readSizes(in, found); }, problems);
 }
 
-// A count below 0 stands for one beyond 32 bits: it fits no picture size.
 std::vector<SizeRecord> findSizes(const std::vector<SizeRecord>& sizes, std::int32_t pixelCount) {
-    std::vector<SizeRecord> found;
-    if (pixelCount < 0) return found;
-    for (const SizeRecord& size : sizes) {
-        if (readNumber(size.pixelCount) == pixelCount) found.push_back(size);
-    }
-    return found;
+    return SizeIndex(sizes).all(pixelCount);
 }
 
 SizeIndex::SizeIndex(std::span<const SizeRecord> sizes) : sizes_(sizes) {
-    first_.reserve(sizes.size());
+    std::vector<std::pair<std::int32_t, std::size_t>> counted;
+    counted.reserve(sizes.size());
     for (std::size_t i = 0; i < sizes.size(); ++i) {
-        if (const auto count = pictureCount(sizes[i].pixelCount)) first_.emplace(*count, i);
+        if (const auto count = pictureCount(sizes[i].pixelCount)) counted.emplace_back(*count, i);
+    }
+    std::sort(counted.begin(), counted.end());  // by count, then by place in the table
+    byCount_.reserve(counted.size());
+    for (const auto& [count, i] : counted) {
+        ++counts_.try_emplace(count, byCount_.size(), 0).first->second.second;
+        byCount_.push_back(i);
     }
 }
 
+// A count below 0 stands for one beyond 32 bits: it fits no picture size.
+std::span<const std::size_t> SizeIndex::records(std::int32_t pixelCount) const {
+    const auto found = counts_.find(pixelCount);
+    if (found == counts_.end()) return {};
+    return std::span(byCount_).subspan(found->second.first, found->second.second);
+}
+
 const SizeRecord* SizeIndex::first(std::int32_t pixelCount) const {
-    const auto found = first_.find(pixelCount);
-    return found == first_.end() ? nullptr : &sizes_[found->second];
+    const auto found = records(pixelCount);
+    return found.empty() ? nullptr : &sizes_[found.front()];
+}
+
+std::vector<SizeRecord> SizeIndex::all(std::int32_t pixelCount) const {
+    std::vector<SizeRecord> found;
+    for (const std::size_t i : records(pixelCount)) found.push_back(sizes_[i]);
+    return found;
 }
 
 std::optional<PictureSize> drawingSize(const SizeRecord& first) {

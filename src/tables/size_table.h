@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "tables/table_problem.h"
@@ -23,22 +24,27 @@ std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<TableProblem
 // The same, with each problem described in a line of text.
 std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>* problems = nullptr);
 
-// Every record whose pixel count reads as `pixelCount`, in table order.
+// Every record whose pixel count reads as `pixelCount`, in table order: what
+// SizeIndex(sizes).all(pixelCount) gives.
 std::vector<SizeRecord> findSizes(const std::vector<SizeRecord>& sizes, std::int32_t pixelCount);
 
 // The records indexed once by pixel count, so that a lookup does not grow with
-// the table: for each count, the first record whose pixel-count text reads as
-// exactly that count (one read as a fraction, below 0 or beyond 32 bits fits
-// no picture), as findSizes(sizes, count).front() would give. The records must
-// outlive the index, unchanged.
+// the table: for each count, every record whose pixel-count text reads as
+// exactly that count, in table order (one read as a fraction, below 0 or
+// beyond 32 bits fits no picture). findSizes answers through it. The records
+// must outlive the index, unchanged.
 class SizeIndex {
 public:
     explicit SizeIndex(std::span<const SizeRecord> sizes);
     const SizeRecord* first(std::int32_t pixelCount) const;  // null when no record has the count
+    std::vector<SizeRecord> all(std::int32_t pixelCount) const;
 
 private:
+    std::span<const std::size_t> records(std::int32_t pixelCount) const;  // indexes into sizes_
+
     std::span<const SizeRecord> sizes_;
-    std::unordered_map<std::int32_t, std::size_t> first_;  // count -> its first record in sizes_
+    std::vector<std::size_t> byCount_;  // indexes of the records, by count, in table order within one
+    std::unordered_map<std::int32_t, std::pair<std::size_t, std::size_t>> counts_;  // count -> its run in byCount_
 };
 
 struct PictureSize {
