@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
 #include <vector>
 
 #include "tables/colour_table.h"
@@ -30,13 +31,30 @@ struct Tables {
     SizeIndex index{sizes};
 };
 
-// The file of that name in the folder that holds the program.
-QString besideProgram(const QString& name);
+// The table files a program reads: those named on its command line (--map,
+// --size), or else map.txt and size.txt in the folder that holds the program.
+struct TableFile {
+    QString path;
+    bool named;        // on the command line
+    const char* what;  // "colour table (--map)", "size table (--size)"
+};
+struct TableFiles {
+    TableFile map, size;
+};
+// Empty paths stand for the tables in programDir; by default the folder that
+// holds the program.
+TableFiles tableFiles(const QString& mapPath = {}, const QString& sizePath = {}, const QString& programDir = {});
 
-// Reads map.txt and size.txt; an empty path stands for the file beside the
-// program. What went wrong is appended to problems, one line each, "FILE: what";
-// the tables keep what was read.
-Tables loadTables(const QString& mapPath, const QString& sizePath, QStringList& problems);
+// The tables that stop a run before it starts, each with the reason: a table
+// named on the command line that cannot be read at all (missing, unreadable,
+// not a regular file), since a mistyped name would draw every picture black
+// or leave every one without a size; with defaultsToo, also one beside the
+// program.
+std::vector<std::pair<TableFile, QString>> tablesThatStop(const TableFiles& files, bool defaultsToo);
+
+// Reads both tables. What went wrong is appended to problems, one line each,
+// "FILE: what"; the tables keep what was read.
+Tables loadTables(const TableFiles& files, QStringList& problems);
 
 ColourTable loadColourTable(const QString& path, QStringList& problems);
 std::vector<SizeRecord> loadSizeTable(const QString& path, QStringList& problems);

@@ -42,28 +42,20 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool d
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-// A table named on the command line must be there to be read: a mistyped name
-// would otherwise draw every picture black, or leave every one without a size.
-bool namedTablesReadable(const ExportOptions& options, Report& report) {
-    bool readable = true;
-    for (const auto& [path, table] :
-         {std::pair{&options.mapPath, "colour table (--map)"}, std::pair{&options.sizePath, "size table (--size)"}}) {
-        if (path->isEmpty()) continue;
-        const RegularFile file(*path);
-        if (file.error().isEmpty()) continue;
-        report.problem(
-            ExitStatus::Failed,
-            QStringLiteral("Cannot read the %1 %2:\n%3").arg(QLatin1String(table), shownPath(*path), file.error()));
-        readable = false;
+bool namedTablesReadable(const TableFiles& files, Report& report) {
+    const auto stopping = tablesThatStop(files, false);
+    for (const auto& [table, reason] : stopping) {
+        report.problem(ExitStatus::Failed, QStringLiteral("Cannot read the %1 %2:\n%3")
+                                               .arg(QLatin1String(table.what), shownPath(table.path), reason));
     }
-    return readable;
+    return stopping.empty();
 }
 
 // The tables beside the program may have problems of their own: they are
 // told, and the run goes on with what was read, as the window does.
-Tables readTables(const ExportOptions& options, Report& report) {
+Tables readTables(const TableFiles& files, Report& report) {
     QStringList problems;
-    Tables tables = loadTables(options.mapPath, options.sizePath, problems);
+    Tables tables = loadTables(files, problems);
     if (!problems.isEmpty()) {
         report.note(QStringLiteral("Some of the tables could not be read as they are; going on with what was read."));
         for (const QString& problem : problems) report.note(problem);
@@ -89,8 +81,9 @@ QString taskText(Task task) {
 // reported before stays so.
 void run(const ExportOptions& options, Report& report) {
     try {
-        if (!namedTablesReadable(options, report)) return;
-        const Tables tables = readTables(options, report);
+        const TableFiles files = tableFiles(options.mapPath, options.sizePath);
+        if (!namedTablesReadable(files, report)) return;
+        const Tables tables = readTables(files, report);
         switch (options.task) {
         case Task::Files:
             return exportPatches(options, tables, report);

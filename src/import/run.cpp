@@ -27,18 +27,13 @@ namespace {
 // A table that cannot be read at all would turn every colour into another
 // code, so it stops the run; problems within a table are told, as elsewhere.
 std::optional<Tables> readTables(const ImportOptions& options, Report& report) {
-    bool readable = true;
-    for (const auto& [path, name] : {std::pair{options.mapPath, "map.txt"}, std::pair{options.sizePath, "size.txt"}}) {
-        const QString file = path.isEmpty() ? besideProgram(QLatin1String(name)) : path;
-        if (const RegularFile table(file); !table.error().isEmpty()) {
-            report.problem(ExitStatus::Failed,
-                           QStringLiteral("Cannot read %1:\n%2").arg(shownPath(file), table.error()));
-            readable = false;
-        }
-    }
-    if (!readable) return std::nullopt;
+    const TableFiles files = tableFiles(options.mapPath, options.sizePath);
+    const auto stopping = tablesThatStop(files, true);
+    for (const auto& [table, reason] : stopping)
+        report.problem(ExitStatus::Failed, QStringLiteral("Cannot read %1:\n%2").arg(shownPath(table.path), reason));
+    if (!stopping.empty()) return std::nullopt;
     QStringList problems;
-    Tables tables = loadTables(options.mapPath, options.sizePath, problems);
+    Tables tables = loadTables(files, problems);
     for (const QString& problem : problems) report.note(problem);
     return tables;
 }

@@ -6,10 +6,10 @@ namespace hexpane {
 
 namespace {
 
-std::string quoted(const std::string& code) {
+std::string printable(std::string_view code) {
     constexpr std::array<char, 16> kDigits = {'0', '1', '2', '3', '4', '5', '6', '7',
                                               '8', '9', 'A', 'B', 'C', 'D', 'E', 'F'};
-    std::string text = "\"";
+    std::string text;
     for (const char c : code) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte > 0x7E || c == '"' || c == '\\') {
@@ -20,34 +20,43 @@ std::string quoted(const std::string& code) {
             text += c;
         }
     }
-    return text + "\"";
+    return text;
 }
 
-const char* hiddenName(TableProblemKind kind) {
-    return kind == TableProblemKind::RepeatedCode ? "repeated codes" : "skipped lines";
+std::string lineText(std::size_t line) { return "line " + std::to_string(line) + ": "; }
+
+// "and 3 more repeated codes", "and 1 more skipped line".
+std::string notShownText(const TableProblem& problem) {
+    std::string what = problem.hiddenKind == TableProblemKind::RepeatedCode ? "repeated code" : "skipped line";
+    if (problem.count > 1) what += 's';
+    return "and " + std::to_string(problem.count) + " more " + what;
 }
 
 }  // namespace
 
-std::string describe(const TableProblem& problem) {
-    const std::string line = "line " + std::to_string(problem.line) + ": ";
+std::string describe(const TableProblem& problem) { return describe(problem, printable); }
+
+std::string describe(const TableProblem& problem, const std::function<std::string(std::string_view)>& codeText) {
     switch (problem.kind) {
     case TableProblemKind::RepeatedCode:
-        return line + "repeated code " + quoted(problem.code) + ", first on line " + std::to_string(problem.firstLine);
+        return lineText(problem.line) + "the code \"" + codeText(problem.code) + "\" was already given on line " +
+               std::to_string(problem.firstLine) + "; the first one is kept";
     case TableProblemKind::ProductTooLarge:
-        return line + "width times height too large, skipped";
+        return lineText(problem.line) + "the width times the height is too large a number; the line is skipped";
     case TableProblemKind::NotShown:
-        return std::to_string(problem.count) + " more " + hiddenName(problem.hiddenKind);
+        return notShownText(problem);
     case TableProblemKind::NulBytes:
-        return "NUL bytes in the file";
+        return "the file holds NUL bytes, so it is no plain 8-bit text file "
+               "(saved as UTF-16, or not a text file at all?)";
     case TableProblemKind::NoPixelColour:
-        return "no colour for any pixel code";
+        return "it gives no colour to any pixel code, so every pixel is drawn black";
     case TableProblemKind::NoUsableSize:
-        return "no usable size";
+        return "it gives no usable size (a whole width and height of at least 1), so every picture shows Error";
     case TableProblemKind::ReadFailure:
-        return problem.line == 0 ? "read failure" : "read failure after line " + std::to_string(problem.line);
+        return problem.line == 0 ? "the file could not be read"
+                                 : "the file could not be read past line " + std::to_string(problem.line);
     }
-    return "unknown problem";
+    return "the file has a problem";
 }
 
 }  // namespace hexpane

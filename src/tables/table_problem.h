@@ -1,9 +1,11 @@
 // What can be wrong in a table file, as data: the readers say what and where,
-// and each program words it for its users.
+// and describe() words it, the one wording every program shows.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace hexpane {
 
@@ -28,8 +30,10 @@ struct TableProblem {
     bool operator==(const TableProblem&) const = default;
 };
 
-// A compact one-line description, in plain ASCII (other bytes of a code as
-// \xNN), for tools that want the problems as text.
+// The problem in one line, as its user reads it, without the file's name.
+// `codeText` shows a code's bytes; by default as printable ASCII, any other
+// byte (and a quote or backslash) as \xNN.
 std::string describe(const TableProblem& problem);
+std::string describe(const TableProblem& problem, const std::function<std::string(std::string_view)>& codeText);
 
 }  // namespace hexpane

@@ -139,9 +139,8 @@ void Form1::connectEvents() {
 }
 
 void Form1::Form_Load() {
-    const QDir dir(programDir_);
     QStringList problems;
-    tables = loadTables(dir.filePath(QStringLiteral("map.txt")), dir.filePath(QStringLiteral("size.txt")), problems);
+    tables = loadTables(tableFiles({}, {}, programDir_), problems);
     Label1->setText(QString());
     Label1->adjustSize();
     if (!problems.isEmpty()) {

@@ -44,7 +44,7 @@ protected:
         writeBytes(path("map.txt"), map);
         writeBytes(path("size.txt"), sizes);
         QStringList problems;
-        tables = loadTables(path("map.txt"), path("size.txt"), problems);
+        tables = loadTables(tableFiles(path("map.txt"), path("size.txt")), problems);
     }
 
     QStringList withTables(QStringList arguments) const {
