@@ -12,20 +12,8 @@ bool isKeptByte(char16_t c) { return c >= kKeptByte + 0x80 && c <= kKeptByte + 0
 
 // The length of the valid UTF-8 sequence at the start of bytes, or 0.
 qsizetype sequenceLength(QByteArrayView bytes) {
-    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned lead = byte(0);
-    if (lead < 0x80) return 1;
-    const qsizetype length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (length == 0 || lead > 0xF4 || bytes.size() < length) return 0;
-    for (qsizetype i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) return 0;
-    }
-    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-    if (lead == 0xE0 && byte(1) < 0xA0) return 0;
-    if (lead == 0xED && byte(1) >= 0xA0) return 0;
-    if (lead == 0xF0 && byte(1) < 0x90) return 0;
-    if (lead == 0xF4 && byte(1) >= 0x90) return 0;
-    return length;
+    return qsizetype(
+        utf8SequenceLength(reinterpret_cast<const unsigned char*>(bytes.data()), std::size_t(bytes.size())));
 }
 
 }  // namespace

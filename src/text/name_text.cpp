@@ -62,22 +62,6 @@ char32_t nextUtf8(std::string_view bytes, std::size_t& i) {
     return c;
 }
 
-// The length of the valid UTF-8 sequence at p, of the `left` bytes there; 0 if there is none.
-std::size_t utf8Length(const unsigned char* p, std::size_t left) {
-    const unsigned lead = p[0];
-    if (lead < 0x80) return 1;
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (length == 0 || lead > 0xF4 || left < length) return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((p[k] & 0xC0) != 0x80) return 0;
-    }
-    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-    const unsigned second = p[1];
-    const bool outside = (lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
-                         (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90);
-    return outside ? 0 : length;
-}
-
 // Default_Ignorable_Code_Point: drawn as nothing by every conforming renderer.
 constexpr std::pair<char32_t, char32_t> kDefaultIgnorable[] = {
     {0x00AD, 0x00AD}, {0x034F, 0x034F}, {0x061C, 0x061C},   {0x115F, 0x1160},   {0x17B4, 0x17B5},   {0x180B, 0x180F},
@@ -176,6 +160,21 @@ void forEachCharacter(QStringView text, Each each) {
 
 }  // namespace
 
+std::size_t utf8SequenceLength(const unsigned char* p, std::size_t left) {
+    const unsigned lead = p[0];
+    if (lead < 0x80) return 1;
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || left < length) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((p[k] & 0xC0) != 0x80) return 0;
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    const unsigned second = p[1];
+    const bool outside = (lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+                         (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90);
+    return outside ? 0 : length;
+}
+
 bool isUtf8Name(std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
@@ -191,7 +190,7 @@ bool isUtf8Name(std::string_view bytes) {
         // Two-byte sequences (Cyrillic, Greek, Hebrew, Arabic) without further checks.
         while (n - i >= 2 && p[i] - 0xC2u < 0x1Eu && (p[i + 1] & 0xC0) == 0x80) i += 2;
         if (i == n) break;
-        const std::size_t length = utf8Length(p + i, n - i);
+        const std::size_t length = utf8SequenceLength(p + i, n - i);
         if (length == 0) return false;
         i += length;
     }

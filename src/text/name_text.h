@@ -13,6 +13,11 @@
 
 namespace hexpane {
 
+// The length of the valid UTF-8 sequence at p, of the `left` bytes there, or
+// 0 where none starts: overlong forms, surrogates and code points past
+// U+10FFFF are no UTF-8. The one statement of the rule, for names and paths.
+std::size_t utf8SequenceLength(const unsigned char* p, std::size_t left);
+
 // Whether the name is shown as UTF-8: the whole of it is valid UTF-8.
 bool isUtf8Name(std::string_view bytes);
 
