@@ -15,6 +15,7 @@
 #include "drawing/image_file.h"
 #include "export/listing.h"
 #include "files/path_bytes.h"
+#include "files/saved_file.h"
 #include "text/name_text.h"
 
 namespace hexpane {
@@ -103,9 +104,7 @@ bool foldersDiffer(const ExportOptions& options, Report& report) {
 }  // namespace
 
 bool mayWrite(const QString& path, bool force, Report& report) {
-    std::error_code error;
-    const auto status = std::filesystem::symlink_status(pathBytes(path).toStdString(), error);
-    if (force || !std::filesystem::exists(status)) return true;  // a failed look is left to the save to explain
+    if (force || !nameTaken(path)) return true;
     report.problem(ExitStatus::Incomplete,
                    QStringLiteral("%1 exists, so it was left as it is (--force replaces it).").arg(shownPath(path)));
     return false;

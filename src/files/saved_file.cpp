@@ -1,26 +1,18 @@
 #include "files/saved_file.h"
 
-#include <QRandomGenerator>
-
 #include <algorithm>
-#include <array>
-#include <atomic>
 #include <cerrno>
-#include <climits>
-#include <csignal>
-#include <cstdio>
 #include <new>
 #include <optional>
 #include <stdexcept>
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <sched.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "files/path_bytes.h"
+#include "files/pending_file.h"
 #include "files/regular_file.h"
 
 namespace hexpane {
@@ -28,7 +20,6 @@ namespace hexpane {
 namespace {
 
 constexpr std::size_t kPiece = std::size_t{1} << 16;  // what the sink gathers before it writes
-constexpr int kAttempts = 100;                        // temporary names tried before giving up
 
 QString noMemory() { return QStringLiteral("There is not enough memory to save it."); }
 
@@ -104,121 +95,10 @@ bool FileSink::flush() {
 
 namespace {
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() { reset(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
-
-// ---- Signals: what a save must finish before the process ends ----
-
-// Holds SIGINT, SIGTERM and SIGHUP back from this thread while it lives.
-class SignalsHeld {
-public:
-    SignalsHeld() {
-        sigset_t set;
-        sigemptyset(&set);
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signal);
-        pthread_sigmask(SIG_BLOCK, &set, &old_);
-    }
-    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
-    SignalsHeld(const SignalsHeld&) = delete;
-    SignalsHeld& operator=(const SignalsHeld&) = delete;
-
-private:
-    sigset_t old_{};
-};
-
-std::atomic<int> busy{0};         // threads in a step that must not be cut short
-std::atomic<bool> ending{false};  // a signal is ending the process
-
-// A named temporary file not yet complete, where the signal handler finds it.
-struct Unfinished {
-    int folder = -1;
-    std::array<char, NAME_MAX + 1> name{};
-};
-std::array<std::atomic<const Unfinished*>, 1024> unfinished{};
-
-bool enrol(const Unfinished* file) {
-    return std::any_of(unfinished.begin(), unfinished.end(), [file](std::atomic<const Unfinished*>& slot) {
-        const Unfinished* empty = nullptr;
-        return slot.compare_exchange_strong(empty, file);
-    });
-}
-
-void withdraw(const Unfinished* file) {
-    for (auto& slot : unfinished) {
-        const Unfinished* mine = file;
-        if (slot.compare_exchange_strong(mine, nullptr)) return;
-    }
-}
-
-// A step that must not be cut short: giving a file its name, or writing one in
-// place. The signals wait in this thread, and a handler running in another
-// waits for the step to end. No step allocates or locks, so that handler
-// cannot wait on what it interrupted.
-class Uninterrupted {
-public:
-    Uninterrupted() {
-        busy.fetch_add(1);
-        if (!ending.load()) return;
-        busy.fetch_sub(1);  // the process is ending: take no new step
-        for (;;) ::pause();
-    }
-    ~Uninterrupted() { busy.fetch_sub(1); }
-    Uninterrupted(const Uninterrupted&) = delete;
-    Uninterrupted& operator=(const Uninterrupted&) = delete;
-
-private:
-    SignalsHeld held_;
-};
-
-void endAfterSaves(int signal) {
-    ending.store(true);
-    while (busy.load() != 0) sched_yield();
-    for (auto& slot : unfinished) {
-        if (const Unfinished* file = slot.load()) ::unlinkat(file->folder, file->name.data(), 0);
-    }
-    struct sigaction fallback {};
-    fallback.sa_handler = SIG_DFL;
-    sigemptyset(&fallback.sa_mask);
-    sigaction(signal, &fallback, nullptr);
-    raise(signal);  // delivered as the handler returns, and ends the process
-}
-
-// ---- The target ----
-
-// The target's folder, open, and the target's name in it.
-struct Place {
-    explicit Place(const QByteArray& path);
-    Descriptor folder;
-    QByteArray name;
-    int error = 0;  // why the folder could not be opened
-};
-
-Place::Place(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    name = path.mid(slash + 1);
-    if (name.isEmpty()) {
-        error = path.isEmpty() ? ENOENT : EISDIR;
-    } else if (name.size() > NAME_MAX) {
-        error = ENAMETOOLONG;
-    } else {
-        const QByteArray at = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
-        folder.reset(::open(at.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (folder.get() < 0) error = errno;
-    }
-}
+using saving::Descriptor;
+using saving::PendingFile;
+using saving::Place;
+using saving::Uninterrupted;
 
 enum class Kind { Missing, Link, Regular, Other };
 
@@ -255,138 +135,6 @@ QString refusal(const Place& place, const Target& target, Existing existing) {
         return QStringLiteral("It is read-only, so it was left as it was.");
     }
     return {};
-}
-
-// A name for a file on its way to name, in the same folder: never longer, so
-// a path that fits still fits. Hidden, unless name has a single character.
-QByteArray temporaryName(const QByteArray& name) {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    QByteArray temporary(std::min<qsizetype>(name.size(), 12), '.');
-    for (qsizetype i = temporary.size() > 1 ? 1 : 0; i < temporary.size(); ++i) {
-        temporary[i] = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
-    }
-    return temporary;
-}
-
-// ---- The file being written ----
-
-// Without a name where the file system allows (O_TMPFILE), so that nothing is
-// left of it if the process ends; elsewhere under a temporary name, which the
-// signals wait for in this thread, or which a handler removes.
-class PendingFile {
-public:
-    PendingFile() = default;
-    ~PendingFile();
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-
-    int open(const Place& place);  // 0, or why no file can be made in the folder
-    int fd() const { return fd_.get(); }
-    int linkAsNew(const Place& place);  // never replaces anything: EEXIST then
-    int replace(const Place& place);    // in place of whatever has the name
-
-private:
-    int openNamed(const Place& place);
-    int createEnrolled();
-    int linkUnnamed(int folder, const char* name) const;
-
-    Descriptor fd_;
-    std::array<char, 32> proc_{};      // the unnamed file as /proc shows it
-    std::optional<SignalsHeld> held_;  // a named file: until it has its name or is gone
-    Unfinished unfinished_;
-    bool enrolled_ = false;
-};
-
-PendingFile::~PendingFile() {
-    if (!enrolled_) return;
-    const Uninterrupted step;
-    ::unlinkat(unfinished_.folder, unfinished_.name.data(), 0);
-    withdraw(&unfinished_);
-}
-
-int PendingFile::open(const Place& place) {
-    fd_.reset(::openat(place.folder.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));  // the umask applies
-    if (fd_.get() >= 0) {
-        std::snprintf(proc_.data(), proc_.size(), "/proc/self/fd/%d", fd_.get());
-        return 0;
-    }
-    if (errno != EOPNOTSUPP && errno != EISDIR) return errno;  // EISDIR: a kernel without O_TMPFILE
-    return openNamed(place);
-}
-
-int PendingFile::openNamed(const Place& place) {
-    held_.emplace();
-    unfinished_.folder = place.folder.get();
-    int error = EEXIST;
-    for (int attempt = 0; attempt < kAttempts && error == EEXIST; ++attempt) {
-        const QByteArray name = temporaryName(place.name);
-        if (name == place.name) continue;
-        std::copy(name.begin(), name.end(), unfinished_.name.begin());
-        unfinished_.name[std::size_t(name.size())] = '\0';
-        error = createEnrolled();
-    }
-    if (error != 0) held_.reset();
-    return error;
-}
-
-int PendingFile::createEnrolled() {
-    const Uninterrupted step;
-    const char* name = unfinished_.name.data();
-    fd_.reset(::openat(unfinished_.folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (fd_.get() < 0) return errno;
-    enrolled_ = enrol(&unfinished_);
-    if (enrolled_) return 0;
-    ::unlinkat(unfinished_.folder, name, 0);  // more files on their way at once than the handler can note
-    fd_.reset();
-    return EAGAIN;
-}
-
-int PendingFile::linkUnnamed(int folder, const char* name) const {
-    if (::linkat(AT_FDCWD, proc_.data(), folder, name, AT_SYMLINK_FOLLOW) == 0) return 0;
-    if (errno != ENOENT) return errno;
-    return ::linkat(fd_.get(), "", folder, name, AT_EMPTY_PATH) == 0 ? 0 : errno;  // no /proc
-}
-
-int PendingFile::linkAsNew(const Place& place) {
-    const int folder = place.folder.get();
-    if (!enrolled_) return linkUnnamed(folder, place.name.constData());
-    const Uninterrupted step;
-    const char* temporary = unfinished_.name.data();
-    if (::renameat2(folder, temporary, folder, place.name.constData(), RENAME_NOREPLACE) != 0) {
-        if (errno != EINVAL && errno != ENOSYS) return errno;
-        if (::linkat(folder, temporary, folder, place.name.constData(), 0) != 0) return errno;
-        ::unlinkat(folder, temporary, 0);
-    }
-    withdraw(&unfinished_);
-    enrolled_ = false;
-    return 0;
-}
-
-// There is no call that links a file over another, so an unnamed one is
-// linked under a temporary name first and renamed over the target at once.
-int PendingFile::replace(const Place& place) {
-    const int folder = place.folder.get();
-    const char* target = place.name.constData();
-    if (enrolled_) {
-        const Uninterrupted step;
-        if (::renameat(folder, unfinished_.name.data(), folder, target) != 0) return errno;
-        withdraw(&unfinished_);
-        enrolled_ = false;
-        return 0;
-    }
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const QByteArray temporary = temporaryName(place.name);
-        if (temporary == place.name) continue;
-        const Uninterrupted step;
-        const int error = linkUnnamed(folder, temporary.constData());
-        if (error == EEXIST) continue;
-        if (error != 0) return error;
-        if (::renameat(folder, temporary.constData(), folder, target) == 0) return 0;
-        const int failed = errno;
-        ::unlinkat(folder, temporary.constData(), 0);
-        return failed;
-    }
-    return EEXIST;
 }
 
 // ---- New files and replaced ones ----
@@ -508,19 +256,9 @@ QString saveFile(const QString& path, Existing existing, const std::function<boo
     return QStringLiteral("Cannot save %1:\n%2").arg(shownPath(path), reason);
 }
 
-void finishSavesOnSignals() {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction old {};
-        if (sigaction(signal, nullptr, &old) != 0 || (old.sa_flags & SA_SIGINFO) || old.sa_handler != SIG_DFL) {
-            continue;
-        }
-        struct sigaction action {};
-        action.sa_handler = endAfterSaves;
-        sigemptyset(&action.sa_mask);
-        for (const int other : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, other);
-        action.sa_flags = SA_RESTART;
-        sigaction(signal, &action, nullptr);
-    }
+bool nameTaken(const QString& path) {
+    const Place place(pathBytes(path));
+    return place.error == 0 && lookAt(place).kind != Kind::Missing;
 }
 
 }  // namespace hexpane

@@ -48,6 +48,11 @@ private:
 // group where this user may give them.
 QString saveFile(const QString& path, Existing existing, const std::function<bool(FileSink&)>& write);
 
+// Whether anything has this name, a symbolic link too (dangling or not): what
+// a save with Keep leaves as it is. A name that cannot be looked at counts as
+// free, and the save then says why it cannot be written.
+bool nameTaken(const QString& path);
+
 // For each program's main(): SIGINT, SIGTERM and SIGHUP then wait for a file
 // taking its name in another thread, and remove an unfinished temporary file,
 // before they end the process as before. A signal the program was started

@@ -4,15 +4,14 @@
 #include <QFileInfo>
 #include <QImageReader>
 
-#include <filesystem>
 #include <map>
 #include <new>
 #include <optional>
-#include <system_error>
 
 #include "drawing/drawing.h"
 #include "files/path_bytes.h"
 #include "files/regular_file.h"
+#include "files/saved_file.h"
 #include "import/image_names.h"
 #include "import/patch_copy.h"
 #include "import/picture_import.h"
@@ -129,11 +128,6 @@ QString outcomeText(const Outcome& outcome, const PictureRecord& picture) {
     return text;
 }
 
-bool outputExists(const QString& path) {
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(pathBytes(path).toStdString(), error));
-}
-
 class Import {
 public:
     Import(const ImportOptions& options, const Tables& tables, LocatedPatch& patch)
@@ -192,7 +186,7 @@ void importAll(const ImportOptions& options, Report& report) {
     const std::optional<Tables> tables = readTables(options, report);
     std::optional<LocatedPatch> patch = readReported(options.patch, readPatchLocated, report);
     if (!tables || !patch) return;
-    if (!options.force && outputExists(options.output)) {
+    if (!options.force && nameTaken(options.output)) {
         report.problem(ExitStatus::Incomplete,
                        QStringLiteral("%1 exists; --force replaces it.").arg(shownPath(options.output)));
     }
