@@ -1,5 +1,7 @@
 #include "drawing/drawing.h"
 
+#include "drawing/on_threads.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -8,7 +10,6 @@
 #include <new>
 #include <span>
 #include <string>
-#include <thread>
 #include <utility>
 
 namespace hexpane {
@@ -118,18 +119,8 @@ bool drawPaneInto(QImage& image, std::string_view hex, PictureSize size, const C
         return false;
     BandDrawer drawer(image, hex, size, colours, option, palette);
     if (!drawer.ready()) return false;
-    if (threads < 1) threads = pixels >= kParallelPixels ? int(std::max(1u, std::thread::hardware_concurrency())) : 1;
-    std::vector<std::jthread> helpers;
-    if (threads > 1) {
-        try {
-            for (int i = 1; i < std::min(threads, drawer.bands()); ++i)
-                helpers.emplace_back([&drawer] { drawer.run(); });
-        } catch (const std::exception&) {
-            // No thread or no memory to start one: the threads there are draw every band all the same.
-        }
-    }
-    drawer.run();
-    helpers.clear();  // joins them
+    if (threads < 1) threads = pixels >= kParallelPixels ? int(coreCount()) : 1;
+    runOnThreads(unsigned(std::min(threads, drawer.bands())), [&drawer] { drawer.run(); });
     return !drawer.failed();
 }
 

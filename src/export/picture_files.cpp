@@ -9,10 +9,10 @@
 #include <exception>
 #include <filesystem>
 #include <system_error>
-#include <thread>
 #include <utility>
 
 #include "drawing/image_file.h"
+#include "drawing/on_threads.h"
 #include "export/listing.h"
 #include "files/path_bytes.h"
 #include "files/saved_file.h"
@@ -29,7 +29,7 @@ QString filePath(const QString& folder, const QString& name) {
 
 // Drawing, encoding and writing a file is mostly work for a core; new files are
 // not synced to the disk, so there is little waiting to overlap: one writer per core.
-unsigned writerCount() { return std::max(2u, std::thread::hardware_concurrency()); }
+unsigned writerCount() { return std::max(2u, coreCount()); }
 
 bool makeFolder(const QString& folder, Report& report) {
     std::error_code error;
@@ -73,14 +73,7 @@ void writePictures(const QString& patchPath, const std::vector<PictureRecord>& p
             }
         }
     };
-    {
-        std::vector<std::jthread> writers;
-        try {
-            for (unsigned k = writerCount(); k > 1; --k) writers.emplace_back(work);
-        } catch (const std::exception&) {  // std::system_error, or no memory for one more
-        }
-        work();
-    }
+    runOnThreads(writerCount(), work);
     for (const Report& lines : told) report.add(lines);
 }
 
