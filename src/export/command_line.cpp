@@ -10,8 +10,6 @@ const QString kOutput = QStringLiteral("output"), kFormat = QStringLiteral("form
               kList = QStringLiteral("list"), kJson = QStringLiteral("json"), kSheet = QStringLiteral("sheet"),
               kZoom = QStringLiteral("zoom"), kThumbnail = QStringLiteral("thumbnail");
 
-constexpr int kMaxZoom = 16;
-
 // The format Qt writes for a file name's extension, or null.
 const char* formatOf(const QString& extension) {
     for (const char* format : {"bmp", "png"}) {
@@ -27,45 +25,49 @@ int wholeNumber(const QString& text, int low, int high) {
     return whole && number >= low && number <= high ? number : 0;
 }
 
-}  // namespace
-
-ExportCommandLine::ExportCommandLine() {
-    parser_.setApplicationDescription(
-        QStringLiteral("Writes every picture of each .vkp patch as files, lists them, or draws them on one sheet "
-                       "or one thumbnail."));
-    parser_.addOptions({
+// The options in the order the help lists them.
+QList<QCommandLineOption> optionTable() {
+    QList<QCommandLineOption> table = {
         {{QStringLiteral("o"), kOutput},
          QStringLiteral("Write the pictures under <dir> (default: here)."),
          QStringLiteral("dir")},
         transparentOption(
             QStringLiteral("Draw the code C0 in the form's, the phone's or the table's colour (default: form).")),
         {kFormat, QStringLiteral("Picture files as bmp (default) or png."), QStringLiteral("bmp|png")},
-    });
-    parser_.addOptions(tableOptions());
-    parser_.addOptions({
+    };
+    table << tableOptions();
+    table << QList<QCommandLineOption>{
         {kForce, QStringLiteral("Replace files that exist.")},
         {kList, QStringLiteral("Write no file; list the pictures: index, name, pixels, size, same or changed.")},
         {kJson, QStringLiteral("With --list: the listing as JSON, one object per picture.")},
         {kSheet, QStringLiteral("Draw the whole patch on one picture, .png or .bmp, instead of writing files."),
          QStringLiteral("file")},
-        {kZoom, QStringLiteral("With --sheet: scale the drawings by a whole factor, 1 to 16 (default: 1)."),
+        {kZoom,
+         QStringLiteral("With --sheet: scale the drawings by a whole factor, %1 to %2 (default: 1).")
+             .arg(kMinZoom)
+             .arg(kMaxZoom),
          QStringLiteral("n")},
         {kThumbnail,
-         QStringLiteral("--thumbnail SIZE PATCH OUT.png: write a PNG of at most SIZE x SIZE pixels (16 to 4096) "
-                        "showing the patch's first pictures, for file managers."),
+         QStringLiteral("--thumbnail SIZE PATCH OUT.png: write a PNG of at most SIZE x SIZE pixels (%1 to %2) "
+                        "showing the patch's first pictures, for file managers.")
+             .arg(kMinThumbnail)
+             .arg(kMaxThumbnail),
          QStringLiteral("size")},
-    });
-    parser_.addOptions(helpAndVersionOptions());
+    };
+    return table;
+}
+
+}  // namespace
+
+ExportCommandLine::ExportCommandLine()
+    : CommandLine(QStringLiteral("Writes every picture of each .vkp patch as files, lists them, or draws them on one "
+                                 "sheet or one thumbnail."),
+                  optionTable()) {
     parser_.addPositionalArgument(QStringLiteral("patches"), QStringLiteral("The patch files to read."),
                                   QStringLiteral("PATCH.vkp..."));
 }
 
-ExportCommandLine::Request ExportCommandLine::parse(const QStringList& arguments) {
-    const Request request = parseLine(parser_, arguments, &error_);
-    return request == Request::Run ? check() : request;
-}
-
-ExportCommandLine::Request ExportCommandLine::check() {
+QString ExportCommandLine::check() {
     ExportOptions& o = options_;
     o.patches = parser_.positionalArguments();
     if (parser_.isSet(kOutput)) o.output = parser_.value(kOutput);
@@ -73,9 +75,8 @@ ExportCommandLine::Request ExportCommandLine::check() {
     o.sizePath = sizePathGiven(parser_);
     o.force = parser_.isSet(kForce);
     o.json = parser_.isSet(kJson);
-    error_ = checkDrawing();
-    if (error_.isEmpty()) error_ = checkTask();
-    return error_.isEmpty() ? Request::Run : Request::BadUsage;
+    QString error = checkDrawing();
+    return error.isEmpty() ? checkTask() : error;
 }
 
 QString ExportCommandLine::checkDrawing() {
@@ -99,7 +100,11 @@ QString ExportCommandLine::checkTask() {
         if (parser_.isSet(kOutput) || parser_.isSet(kFormat))
             return QStringLiteral("--thumbnail writes one PNG file: it takes no -o and no --format.");
         o.thumbnailSize = wholeNumber(parser_.value(kThumbnail), kMinThumbnail, kMaxThumbnail);
-        if (o.thumbnailSize == 0) return QStringLiteral("--thumbnail takes a whole number from 16 to 4096.");
+        if (o.thumbnailSize == 0) {
+            return QStringLiteral("--thumbnail takes a whole number from %1 to %2.")
+                .arg(kMinThumbnail)
+                .arg(kMaxThumbnail);
+        }
         if (o.patches.size() != 2) return QStringLiteral("--thumbnail SIZE takes a patch and the PNG file to write.");
         o.sheet = o.patches.takeLast();
         return {};
@@ -114,8 +119,9 @@ QString ExportCommandLine::checkTask() {
         if (!o.sheetFormat) return QStringLiteral("--sheet needs a file name ending in .png or .bmp.");
     }
     if (parser_.isSet(kZoom)) {
-        o.zoom = wholeNumber(parser_.value(kZoom), 1, kMaxZoom);
-        if (o.zoom == 0) return QStringLiteral("--zoom takes a whole number from 1 to 16.");
+        o.zoom = wholeNumber(parser_.value(kZoom), kMinZoom, kMaxZoom);
+        if (o.zoom == 0)
+            return QStringLiteral("--zoom takes a whole number from %1 to %2.").arg(kMinZoom).arg(kMaxZoom);
     }
     return {};
 }

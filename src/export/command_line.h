@@ -2,7 +2,6 @@
 // read or written, and its help.
 #pragma once
 
-#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 
@@ -29,30 +28,22 @@ struct ExportOptions {
     int thumbnailSize = 0;  // the thumbnail's largest side
 };
 
+// The limits of --zoom and --thumbnail, which the help, the messages and the
+// shell completion (built from this file) all give.
+inline constexpr int kMinZoom = 1, kMaxZoom = 16;
 inline constexpr int kMinThumbnail = 16, kMaxThumbnail = 4096;
 
-class ExportCommandLine {
+class ExportCommandLine final : public CommandLine {
 public:
-    using Request = LineRequest;
-
     ExportCommandLine();
-
-    // arguments[0] is the program. Needs no application object.
-    Request parse(const QStringList& arguments);
     const ExportOptions& options() const { return options_; }
-    const QString& error() const { return error_; }  // after BadUsage
-
-    // Needs the application object, for the program's name.
-    QString helpText() const { return parser_.helpText(); }
 
 private:
-    Request check();
+    QString check() override;
     QString checkTask();
     QString checkDrawing();
 
-    QCommandLineParser parser_;
     ExportOptions options_;
-    QString error_;
 };
 
 }  // namespace hexpane

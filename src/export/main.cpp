@@ -3,8 +3,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
-#include <csignal>
-#include <cstdio>
 #include <memory>
 #include <utility>
 
@@ -14,9 +12,7 @@
 #include "export/picture_files.h"
 #include "export/sheet.h"
 #include "files/path_bytes.h"
-#include "files/regular_file.h"
-#include "files/saved_file.h"
-#include "report/report.h"
+#include "report/program.h"
 
 namespace {
 
@@ -45,8 +41,9 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool d
 bool namedTablesReadable(const TableFiles& files, Report& report) {
     const auto stopping = tablesThatStop(files, false);
     for (const auto& [table, reason] : stopping) {
-        report.problem(ExitStatus::Failed, QStringLiteral("Cannot read the %1 %2:\n%3")
-                                               .arg(QLatin1String(table.what), shownPath(table.path), reason));
+        report.problem(
+            ExitStatus::Failed,
+            QStringLiteral("Cannot read the %1 %2:\n%3").arg(QLatin1String(table.what), shownPath(table.path), reason));
     }
     return stopping.empty();
 }
@@ -102,32 +99,14 @@ void run(const ExportOptions& options, Report& report) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    keepStandardStreams();
-    // A write past a file-size limit must fail and be reported, not end the program.
-    std::signal(SIGXFSZ, SIG_IGN);
-    // Stopped by a signal, the program leaves no part of a file it was writing.
-    finishSavesOnSignals();
-    // Parsed before the application object exists, which is chosen by what is asked.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << pathFromBytes(argv[i]);
     ExportCommandLine line;
-    const ExportCommandLine::Request request = line.parse(arguments);
-    const auto app =
-        makeApplication(argc, argv, request == ExportCommandLine::Request::Run && line.options().task == Task::Sheet);
-    QCoreApplication::setApplicationName(QStringLiteral("hexpane-export"));
-    Report report;
-    switch (request) {
-    case ExportCommandLine::Request::Help:
-        printOutput(line.helpText(), QStringLiteral("the help"), report);
-        break;
-    case ExportCommandLine::Request::Version:
-        printOutput(QStringLiteral("hexpane-export " HEXPANE_VERSION "\n"), QStringLiteral("the version"), report);
-        break;
-    case ExportCommandLine::Request::BadUsage:
-        return int(tellBadUsage(line.error()));
-    case ExportCommandLine::Request::Run:
-        run(line.options(), report);
-        break;
-    }
-    return int(report.status());
+    return runProgram(argc, argv,
+                      {.name = "hexpane-export",
+                       .line = line,
+                       .application =
+                           [&](int& count, char** arguments, LineRequest request) {
+                               const bool sheet = request == LineRequest::Run && line.options().task == Task::Sheet;
+                               return makeApplication(count, arguments, sheet);
+                           },
+                       .run = [&](Report& report) { run(line.options(), report); }});
 }

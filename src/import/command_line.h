@@ -2,7 +2,6 @@
 // read or written.
 #pragma once
 
-#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 
@@ -22,24 +21,15 @@ struct ImportOptions {
     bool dryRun = false;        // tell what would change, write nothing
 };
 
-class ImportCommandLine {
+class ImportCommandLine final : public CommandLine {
 public:
     ImportCommandLine();
-
-    // arguments[0] is the program. Needs no application object.
-    LineRequest parse(const QStringList& arguments);
     const ImportOptions& options() const { return options_; }
-    const QString& error() const { return error_; }  // after BadUsage
-
-    // Needs the application object, for the program's name.
-    QString helpText() const { return parser_.helpText(); }
 
 private:
-    LineRequest check();
+    QString check() override;
 
-    QCommandLineParser parser_;
     ImportOptions options_;
-    QString error_;
 };
 
 }  // namespace hexpane

@@ -209,8 +209,7 @@ void importAll(const ImportOptions& options, Report& report) {
 
 }  // namespace
 
-ExitStatus runImport(const ImportOptions& options) {
-    Report report;
+void runImport(const ImportOptions& options, Report& report) {
     // An image is decoded only once its header gives its picture's size, which
     // the patch's text bounds: no limit of the toolkit's is needed beyond that.
     QImageReader::setAllocationLimit(0);
@@ -219,7 +218,6 @@ ExitStatus runImport(const ImportOptions& options) {
     } catch (...) {
         report.stopped(ExitStatus::Incomplete, QStringLiteral("import the pictures; nothing was written"));
     }
-    return report.status();
 }
 
 }  // namespace hexpane

@@ -8,8 +8,7 @@
 
 namespace hexpane {
 
-// Tells the user on standard error what changed or why nothing could be, and
-// comes to the exit status.
-ExitStatus runImport(const ImportOptions& options);
+// Tells the user on report what changed or why nothing could be.
+void runImport(const ImportOptions& options, Report& report);
 
 }  // namespace hexpane

@@ -1,10 +1,7 @@
 #include "report/command_line.h"
 
-#include <QCoreApplication>
-
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <utility>
 
 namespace hexpane {
@@ -20,31 +17,22 @@ const QString kTransparent = QStringLiteral("transparent"), kMap = QStringLitera
 
 }  // namespace
 
-QList<QCommandLineOption> helpAndVersionOptions() {
-    return {{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")},
-            {{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version.")}};
+CommandLine::CommandLine(const QString& description, const QList<QCommandLineOption>& options) {
+    parser_.setApplicationDescription(description);
+    parser_.addOptions(options);
+    parser_.addOptions({{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")},
+                        {{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version.")}});
 }
 
-LineRequest parseLine(QCommandLineParser& parser, const QStringList& arguments, QString* error) {
-    if (!parser.parse(arguments)) {
-        *error = parser.errorText();
+LineRequest CommandLine::parse(const QStringList& arguments) {
+    if (!parser_.parse(arguments)) {
+        error_ = parser_.errorText();
         return LineRequest::BadUsage;
     }
-    if (parser.isSet(QStringLiteral("help"))) return LineRequest::Help;
-    if (parser.isSet(QStringLiteral("version"))) return LineRequest::Version;
-    return LineRequest::Run;
-}
-
-void printOutput(const QString& text, const QString& what, Report& report) {
-    StandardOutput out(report, what);
-    if (out.write(text.toUtf8())) out.close();
-}
-
-ExitStatus tellBadUsage(const QString& error) {
-    const QByteArray program = QCoreApplication::applicationName().toUtf8();
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more.\n", program.constData(),
-                 shownPath(error).toUtf8().constData(), program.constData());
-    return ExitStatus::Failed;
+    if (parser_.isSet(QStringLiteral("help"))) return LineRequest::Help;
+    if (parser_.isSet(QStringLiteral("version"))) return LineRequest::Version;
+    error_ = check();
+    return error_.isEmpty() ? LineRequest::Run : LineRequest::BadUsage;
 }
 
 QCommandLineOption transparentOption(const QString& description) {

@@ -1,6 +1,6 @@
-// What the command-line programs share of their command lines: what a line
-// asks for before the program's own checks, the names of the --transparent
-// option's values, and reading a file the line names.
+// What the command-line programs share of their command lines: the parsing of
+// a line into what it asks for, the options both programs take, and reading
+// a file the line names.
 #pragma once
 
 #include <QCommandLineParser>
@@ -20,22 +20,35 @@ namespace hexpane {
 
 enum class LineRequest { Run, Help, Version, BadUsage };
 
-// -h, --help and -v, --version, which parseLine looks for.
-QList<QCommandLineOption> helpAndVersionOptions();
+// A program's command line. Each program gives the table of its options, in
+// the order its help lists them, and checks what the parser found.
+class CommandLine {
+public:
+    virtual ~CommandLine() = default;
+    CommandLine(const CommandLine&) = delete;
+    CommandLine& operator=(const CommandLine&) = delete;
 
-// Help or Version when asked for, whatever else the line holds; BadUsage, with
-// the parser's reason in *error, when it cannot be parsed; otherwise Run, for
-// the program to check the rest. arguments[0] is the program.
-LineRequest parseLine(QCommandLineParser& parser, const QStringList& arguments, QString* error);
+    // Help or Version when asked for, whatever else the line holds; BadUsage,
+    // with the reason in error(), when it cannot be parsed or the program's
+    // checks refuse it; otherwise Run. arguments[0] is the program. Needs no
+    // application object.
+    LineRequest parse(const QStringList& arguments);
+    const QString& error() const { return error_; }  // after BadUsage
 
-// The help or the version, the whole of a run's output, on standard output,
-// checked as every write is; `what` names it in the message should it fail.
-void printOutput(const QString& text, const QString& what, Report& report);
+    // Needs the application object, for the program's name.
+    QString helpText() const { return parser_.helpText(); }
 
-// Tells a line that cannot be run on standard error, with where to read more,
-// and gives its status. The reason may quote an argument: it is shown as paths
-// are, so it cannot steer a terminal.
-ExitStatus tellBadUsage(const QString& error);
+protected:
+    // options: the program's table; -h, --help, -v and --version are added.
+    CommandLine(const QString& description, const QList<QCommandLineOption>& options);
+    // The program's own checks of a parsed line: the reason it cannot run, or empty.
+    virtual QString check() = 0;
+
+    QCommandLineParser parser_;
+
+private:
+    QString error_;
+};
 
 // --transparent form|phone|standard, which draws or reads C0 as described.
 QCommandLineOption transparentOption(const QString& description);

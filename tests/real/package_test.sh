@@ -48,7 +48,7 @@ check_tree() {
         [ "$(readlink "$prefix/bin/$command")" = "../libexec/hexpane/$command" ] ||
             xs_die "$prefix/bin/$command is not a relative link to $app/$command"
         [ "$command" = hexpane ] ||
-            cmp -s "$prefix/share/bash-completion/completions/$command" "$source_dir/packaging/completion.bash" ||
+            cmp -s "$prefix/share/bash-completion/completions/$command" "$build/packaging/completion.bash" ||
             xs_die "no bash completion installed for $command"
         # hexpane-import's page comes with it; the others are here already
         [ -f "$source_dir/packaging/$command.1" ] || [ "$command" = hexpane-import ] ||
