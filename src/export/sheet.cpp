@@ -8,10 +8,11 @@
 #include <cmath>
 #include <optional>
 
-#include "export/listing.h"
-#include "export/picture_files.h"
+#include "export/output.h"
+#include "export/patch_input.h"
 #include "files/path_bytes.h"
 #include "text/name_text.h"
+#include "text/picture_file_names.h"
 
 namespace hexpane {
 

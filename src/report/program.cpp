@@ -16,9 +16,8 @@ int runProgram(int argc, char** argv, const Program& program) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << pathFromBytes(argv[i]);
     const LineRequest request = program.line.parse(arguments);
-    const std::unique_ptr<QCoreApplication> application = program.application
-                                                              ? program.application(argc, argv, request)
-                                                              : std::make_unique<QCoreApplication>(argc, argv);
+    const std::unique_ptr<QCoreApplication> application =
+        program.application ? program.application(argc, argv, request) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QLatin1String(program.name));
     Report report;
     switch (request) {

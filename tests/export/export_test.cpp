@@ -22,6 +22,7 @@
 
 #include "export/picture_files.h"
 #include "run_export.h"
+#include "text/picture_file_names.h"
 
 namespace hexpane::test {
 namespace {

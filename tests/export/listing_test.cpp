@@ -13,6 +13,7 @@
 #include <string>
 
 #include "export/listing.h"
+#include "export/patch_input.h"
 #include "run_export.h"
 
 namespace hexpane::test {

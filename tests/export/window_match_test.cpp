@@ -7,6 +7,7 @@
 #include "drawing/system_colours.h"
 #include "export/picture_files.h"
 #include "run_export.h"
+#include "text/picture_file_names.h"
 #include "window/pane.h"
 #include "window/save_icon.h"
 #include "window/window_fixture.h"

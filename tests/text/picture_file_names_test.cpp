@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "export/picture_files.h"
+#include "text/picture_file_names.h"
 
 namespace hexpane::test {
 namespace {

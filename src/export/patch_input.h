@@ -1,0 +1,29 @@
+// Reading the patches named on the command line: the whole of each, or only
+// as much of one as its first pictures need.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "patch/patch_reader.h"
+#include "report/report.h"
+
+namespace hexpane {
+
+// The pictures of the patch at path; none, with a line on report, when it
+// cannot be read.
+std::optional<std::vector<PictureRecord>> readPatchFile(const QString& path, Report& report);
+
+// The first pictures of the patch at path, without reading more of it than
+// needed: a growing start of the file is read until `enough` is content with
+// the pictures found in it, the whole file is read, or `limit` bytes are.
+// Only pictures that end inside what was read are returned, so none is cut.
+using Enough = std::function<bool(const std::vector<PictureRecord>&)>;
+std::optional<std::vector<PictureRecord>> readFirstPictures(const QString& path, std::uint64_t limit,
+                                                            const Enough& enough, Report& report);
+
+}  // namespace hexpane
