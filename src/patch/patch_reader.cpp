@@ -11,9 +11,10 @@
 #include <string_view>
 #include <utility>
 
-#include "patch/chunk_feed.h"
-#include "patch/large_pages.h"
-#include "patch/text_scan.h"
+#include "patch/detail/chunk_feed.h"
+#include "patch/detail/large_pages.h"
+#include "patch/detail/read_settings.h"
+#include "patch/detail/text_scan.h"
 
 namespace hexpane {
 

@@ -3,7 +3,7 @@
 #include <map>
 #include <utility>
 
-#include "tables/table_lines.h"
+#include "tables/detail/table_lines.h"
 
 namespace hexpane {
 
