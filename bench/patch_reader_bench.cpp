@@ -40,8 +40,9 @@
 #include <vector>
 
 #include "generated_patch.h"
-#include "patch/large_pages.h"
+#include "patch/detail/large_pages.h"
 #include "patch/patch_reader.h"
+#include "patch/reading_memory.h"
 
 extern char** environ;
 
@@ -226,6 +227,8 @@ Figures measure(const fs::path& path, int rounds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // What each program does first.
+    hexpane::useLargePagesForReading();
     if (argc == 3 && std::strcmp(argv[1], "--read-only") == 0) {
         std::ifstream in(argv[2], std::ios::binary);
         const auto pictures = hexpane::readPatch(in);

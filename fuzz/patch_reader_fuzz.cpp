@@ -10,6 +10,7 @@
 
 #include "../tests/patch/reference_reader.h"
 #include "fuzz_support.h"
+#include "patch/detail/read_settings.h"
 #include "patch/patch_reader.h"
 
 namespace {

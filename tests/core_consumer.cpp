@@ -1,6 +1,7 @@
 // An outside tool built against the core with a plain compiler line: every
 // public header stands on its own and the library links by itself.
 #include "patch/patch_reader.h"
+#include "patch/reading_memory.h"
 #include "picture/render.h"
 #include "tables/colour_table.h"
 #include "tables/number_reader.h"
@@ -9,6 +10,7 @@
 #include <sstream>
 
 int main() {
+    hexpane::useLargePagesForReading();
     std::istringstream patch("##### Picture logo\r\n; Picture Data\r\n1: 00 C0FF\r\n");
     std::istringstream map("FF FFFFFF\r\n");
     std::istringstream sizes("2,1\r\n");

@@ -39,15 +39,6 @@ struct LocatedPatch {
 // tools that change them in place.
 LocatedPatch readPatchLocated(std::istream& in);
 
-// How the reader takes its input and its memory. What it reads never depends on
-// it; the defaults suit files of any size, and tests vary them.
-struct ReadSettings {
-    std::size_t chunkSize = std::size_t{1} << 20;  // the most bytes asked of the stream at once
-    bool largePages = true;                        // ask the system for large pages for the memory filled
-};
-std::vector<PictureRecord> readPatchWith(std::istream& in, const ReadSettings& settings);
-LocatedPatch readPatchLocatedWith(std::istream& in, const ReadSettings& settings);
-
 // Two characters per pixel of the new hex text; a lone last character is not
 // counted. A count beyond 32 bits is -1, which no usable size matches.
 std::int32_t pixelCount(const PictureRecord& picture);

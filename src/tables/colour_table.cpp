@@ -1,9 +1,9 @@
 #include "tables/colour_table.h"
 
+#include <array>
 #include <map>
-#include <utility>
 
-#include "tables/table_lines.h"
+#include "tables/detail/table_lines.h"
 
 namespace hexpane {
 
@@ -40,9 +40,20 @@ ColourValue component(std::string_view line, std::size_t from) {
     return value;
 }
 
-// The other byte that folds to a folded byte: the small letter of a capital,
-// else the byte itself.
-constexpr std::size_t unfolded(std::size_t byte) { return (byte >= 'A' && byte <= 'Z') ? byte + ('a' - 'A') : byte; }
+// The bytes that fold to the same byte as `c`: itself and, for a letter, the
+// other case. Other bytes, 8-bit letters included, stand only for themselves.
+std::array<unsigned, 2> forms(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    const auto other = static_cast<unsigned>(byte >= 'a' && byte <= 'z'   ? byte - ('a' - 'A')
+                                             : byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A')
+                                                                          : byte);
+    return {byte, other};
+}
+
+// A two-character code as it stands, its first byte the high one.
+unsigned pairOf(std::string_view code) {
+    return unsigned{static_cast<unsigned char>(code[0])} << 8 | static_cast<unsigned char>(code[1]);
+}
 
 // A code of at most two characters, its letter case folded, as one number.
 unsigned foldedCode(std::string_view code) {
@@ -53,82 +64,61 @@ unsigned foldedCode(std::string_view code) {
 
 }  // namespace
 
-std::size_t ColourTable::keyOf(std::string_view code) {
-    return code.size() == 1 ? std::size_t{256} * 256 + folded(code[0]) : folded(code[0]) * 256 + folded(code[1]);
-}
-
-std::uint64_t ColourTable::find(std::size_t key) const {
-    const std::size_t page = pages_[key / kPageSize];
-    return page == 0 ? 0 : slots_[(page - 1) * kPageSize + key % kPageSize];
-}
-
-std::uint64_t& ColourTable::slot(std::size_t key) {
-    std::uint16_t& page = pages_[key / kPageSize];
-    if (page == 0) {
-        slots_.resize(slots_.size() + kPageSize);
-        page = static_cast<std::uint16_t>(slots_.size() / kPageSize);
-    }
-    return slots_[(page - 1) * kPageSize + key % kPageSize];
-}
-
 bool ColourTable::add(std::string_view code, ColourValue colour) {
-    if (code.size() > 2) return false;
-    std::uint64_t& entry = code.empty() ? empty_ : slot(keyOf(code));
-    if (entry != 0) return false;
-    entry = kTaken | colour;
+    switch (code.size()) {
+    case 0:
+        if (empty_) return false;
+        empty_ = colour;
+        break;
+    case 1:
+        if (singleTaken_[static_cast<unsigned char>(code[0])]) return false;
+        for (const unsigned byte : forms(code[0])) {
+            singles_[byte] = colour;
+            singleTaken_.set(byte);
+        }
+        break;
+    case 2:
+        if (pairs_.empty()) {
+            pairs_.emplace_back();
+        } else if (pairTaken_[pairOf(code)]) {
+            return false;
+        }
+        for (const unsigned first : forms(code[0])) {
+            for (const unsigned second : forms(code[1])) {
+                pairs_.front()[first << 8 | second] = colour;
+                pairTaken_.set(first << 8 | second);
+            }
+        }
+        break;
+    default:
+        return false;
+    }
     ++size_;
-    if (code.size() == 2) codeColours_.drop();
     return true;
 }
 
 std::optional<ColourValue> ColourTable::lookup(std::string_view code) const {
-    if (code.size() > 2) return std::nullopt;
-    const std::uint64_t entry = code.empty() ? empty_ : find(keyOf(code));
-    if (entry == 0) return std::nullopt;
-    return static_cast<ColourValue>(entry);
+    switch (code.size()) {
+    case 0:
+        return empty_;
+    case 1: {
+        const auto byte = static_cast<unsigned char>(code[0]);
+        return singleTaken_[byte] ? std::optional(singles_[byte]) : std::nullopt;
+    }
+    case 2: {
+        const unsigned pair = pairOf(code);
+        return !pairs_.empty() && pairTaken_[pair] ? std::optional(pairs_.front()[pair]) : std::nullopt;
+    }
+    default:
+        return std::nullopt;
+    }
 }
 
 std::size_t ColourTable::size() const { return size_; }
 
-const ColourTable::CodeColours& ColourTable::codeColours() const { return codeColours_.get(*this); }
-
-// Only the pages that hold keys are visited: a table costs the zeroing of the
-// array and a few stores for each of its codes.
-std::unique_ptr<const ColourTable::CodeColours> ColourTable::makeCodeColours() const {
-    auto colours = std::make_unique<CodeColours>();  // all black
-    for (std::size_t page = 0; page < colours->size() / kPageSize; ++page) {
-        if (pages_[page] == 0) continue;
-        for (std::size_t key = page * kPageSize; key < (page + 1) * kPageSize; ++key) {
-            const std::uint64_t entry = find(key);
-            if (entry == 0) continue;
-            // The key is the folded code: a capital letter in it stands for the small one too.
-            for (const std::size_t first : {key >> 8, unfolded(key >> 8)}) {
-                for (const std::size_t second : {key & 255, unfolded(key & 255)}) {
-                    (*colours)[first << 8 | second] = static_cast<ColourValue>(entry);
-                }
-            }
-        }
-    }
-    return colours;
-}
-
-ColourTable::CodeColoursCache& ColourTable::CodeColoursCache::operator=(const CodeColoursCache& other) {
-    if (this == &other) return *this;
-    std::shared_ptr<const CodeColours> colours = other.shared();
-    const std::lock_guard lock(mutex_);
-    colours_ = std::move(colours);
-    return *this;
-}
-
-const ColourTable::CodeColours& ColourTable::CodeColoursCache::get(const ColourTable& table) const {
-    const std::lock_guard lock(mutex_);
-    if (!colours_) colours_ = table.makeCodeColours();
-    return *colours_;
-}
-
-std::shared_ptr<const ColourTable::CodeColours> ColourTable::CodeColoursCache::shared() const {
-    const std::lock_guard lock(mutex_);
-    return colours_;
+const ColourTable::CodeColours& ColourTable::codeColours() const {
+    static const CodeColours none{};  // all black, shared by the tables without two-character codes
+    return pairs_.empty() ? none : pairs_.front();
 }
 
 namespace {

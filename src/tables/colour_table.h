@@ -2,13 +2,16 @@
 #pragma once
 
 #include <array>
+#include <bitset>
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <istream>
-#include <memory>
-#include <mutex>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tables/table_problem.h"
@@ -27,49 +30,45 @@ public:
 
     // The colour of every two-character code, under the code's two bytes as
     // they stand (the first one the high byte), black for a code the table
-    // lacks: what a picture is drawn through, one load per pixel. Made on the
-    // first call after a change, so a table never drawn pays nothing for it;
-    // callers on several threads at once share one.
+    // lacks: what a picture is drawn through, one load per pixel.
     using CodeColours = std::array<ColourValue, 65536>;
     const CodeColours& codeColours() const;
 
 private:
-    // Keys are at most two characters (the first two of a map.txt line), so each
-    // possible key has a number: the two-character ones first, then the others.
-    // Slots come in pages of 16 keys, made when the first of their keys is added:
-    // a lookup is two indexes, with no hashing and no allocation, and a table
-    // costs memory only near the keys it holds (a map.txt: 32 pages, 4 KiB).
-    // A slot holds kTaken | colour, or 0 when the key has no colour.
-    static constexpr std::uint64_t kTaken = std::uint64_t{1} << 32;
-    static constexpr std::size_t kKeys = 256 * 256 + 256;
-    static constexpr std::size_t kPageSize = 16;
-    static std::size_t keyOf(std::string_view code);  // of a code of one or two characters
-    std::uint64_t find(std::size_t key) const;
-    std::uint64_t& slot(std::size_t key);
-
-    std::uint64_t empty_ = 0;                      // the empty key's slot
-    std::uint16_t pages_[kKeys / kPageSize] = {};  // page number + 1 in slots_, 0 while there is none
-    std::vector<std::uint64_t> slots_;             // the pages, one after the other
-    std::size_t size_ = 0;
-
-    // The code colours once made, shared by copies, as they never change; a
-    // change to the table drops its own.
-    class CodeColoursCache {
-    public:
-        CodeColoursCache() = default;
-        CodeColoursCache(const CodeColoursCache& other) : colours_(other.shared()) {}
-        CodeColoursCache& operator=(const CodeColoursCache& other);
-        const CodeColours& get(const ColourTable& table) const;  // made from the table when there are none
-        void drop() { colours_.reset(); }
-
-    private:
-        std::shared_ptr<const CodeColours> shared() const;
-
-        mutable std::mutex mutex_;
-        mutable std::shared_ptr<const CodeColours> colours_;
+    // Memory as calloc gives it, zero already, and elements made in it left as
+    // they are: a block of this size comes as fresh pages that cost nothing
+    // until used, so a table costs only the pages its codes fall on.
+    template <class T>
+    struct Zeroed {
+        using value_type = T;
+        Zeroed() = default;
+        template <class U>
+        explicit Zeroed(const Zeroed<U>& /*other*/) {}
+        T* allocate(std::size_t n) {
+            if (void* memory = std::calloc(n, sizeof(T))) return static_cast<T*>(memory);
+            throw std::bad_alloc();
+        }
+        void deallocate(T* memory, std::size_t /*n*/) noexcept { std::free(memory); }
+        template <class U>
+        void construct(U* /*at*/) noexcept {}  // all zeros is the value: no code has a colour yet
+        template <class U, class... Args>
+        void construct(U* at, Args&&... args) {
+            ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+        }
+        friend bool operator==(const Zeroed&, const Zeroed&) = default;
     };
-    std::unique_ptr<const CodeColours> makeCodeColours() const;
-    CodeColoursCache codeColours_;
+
+    // Each code is stored under every letter-case form of itself, so a lookup
+    // is one index with no folding. The colours of two-character codes, by the
+    // code's two bytes, lie on the heap once the first is added, where a table
+    // that is moved leaves them and one that is copied copies them; until then,
+    // and in a table moved from, there are none.
+    std::vector<CodeColours, Zeroed<CodeColours>> pairs_;
+    std::bitset<65536> pairTaken_;
+    std::array<ColourValue, 256> singles_{};  // one-character codes, by their byte
+    std::bitset<256> singleTaken_;
+    std::optional<ColourValue> empty_;  // the empty code's
+    std::size_t size_ = 0;
 };
 
 // Problems are appended to `problems`, as data.

@@ -7,8 +7,8 @@
 #include <limits>
 #include <string_view>
 
+#include "tables/detail/table_lines.h"
 #include "tables/number_reader.h"
-#include "tables/table_lines.h"
 
 namespace hexpane {
 

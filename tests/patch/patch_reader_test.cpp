@@ -17,7 +17,9 @@
 #include <utility>
 #include <vector>
 
+#include "patch/detail/read_settings.h"
 #include "patch/patch_reader.h"
+#include "patch/reading_memory.h"
 #include "reference_reader.h"
 #include "resource_limits.h"
 
@@ -331,9 +333,11 @@ TEST(AgreesWithReference, OnEveryShapeInChunksOfEverySize) {
     }
 }
 
-// Memory the read takes in large steps, in large pages or not: pictures of many
-// megabytes, and a line longer than any chunk, which the reader holds whole.
+// Memory the read takes in large steps, in large pages or not, from a heap that
+// grows in large steps: pictures of many megabytes, and a line longer than any
+// chunk, which the reader holds whole.
 TEST(AgreesWithReference, WhateverTheMemory) {
+    hexpane::useLargePagesForReading();  // for this test's process alone: CTest runs each test in its own
     std::mt19937 random(5);
     std::string file = H + "big 2048x2048\r\n" + D + "\r\n";
     for (int line = 0; file.size() < 12'000'000; ++line) {

@@ -15,17 +15,13 @@ bool offered();
 // enough to hold one.
 void advise(void* begin, std::size_t size);
 
-// While one lives, the heap, where the pictures' texts are allocated, grows in
-// steps of many large pages, and notice() asks for large pages for what it grew
-// by, before that is filled. Once the last one ends, the heap grows as before;
-// what it took and did not fill is given back by the allocator's usual trimming
-// (malloc_trim, or the next large free).
+// While one lives, with `wanted` and after the program called
+// useLargePagesForReading(), notice() asks for large pages for what the heap,
+// where the pictures' texts are allocated, grew by, before that is filled: the
+// heap then grows in steps of many large pages. Otherwise it does nothing.
 class HeapGrowth {
 public:
     explicit HeapGrowth(bool wanted);
-    ~HeapGrowth();
-    HeapGrowth(const HeapGrowth&) = delete;
-    HeapGrowth& operator=(const HeapGrowth&) = delete;
 
     void notice();
 

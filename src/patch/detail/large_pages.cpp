@@ -1,9 +1,11 @@
-#include "patch/large_pages.h"
+#include "patch/detail/large_pages.h"
 
+#include <atomic>
 #include <cstdint>
 #include <fstream>
-#include <mutex>
 #include <string>
+
+#include "patch/reading_memory.h"
 
 #if defined(__linux__) && defined(__GLIBC__)
 #include <malloc.h>
@@ -19,12 +21,10 @@ namespace {
 
 constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
 
-// The heap grows by this much beyond what is asked while a read runs: a step that
-// holds many whole large pages, of which only the one where it starts may already
-// be in use. What is not filled costs address space only.
-constexpr int kReadingTopPad = 64 << 20;
-// The allocator's own default (mallopt(3)).
-constexpr int kDefaultTopPad = 128 << 10;
+// The heap grows by this much beyond what is asked, once the program asks for
+// large pages: a step that holds many whole large pages, of which only the one
+// where it starts may already be in use. What is not filled costs address space only.
+constexpr int kHeapStep = 64 << 20;
 
 char* pageDown(char* at, std::uintptr_t page) { return at - (reinterpret_cast<std::uintptr_t>(at) & (page - 1)); }
 char* alignDown(char* at) { return pageDown(at, kLargePage); }
@@ -32,8 +32,8 @@ char* alignUp(char* at) { return alignDown(at + (kLargePage - 1)); }
 
 char* heapEnd() { return static_cast<char*>(sbrk(0)); }
 
-std::mutex heapMutex;
-int heapUsers = 0;  // live HeapGrowth objects that set the padding
+// Set once, by the program: the heap grows in steps of kHeapStep.
+std::atomic<bool> heapInSteps{false};
 
 }  // namespace
 #endif
@@ -68,22 +68,9 @@ void advise([[maybe_unused]] void* begin, [[maybe_unused]] std::size_t size) {
 
 HeapGrowth::HeapGrowth([[maybe_unused]] bool wanted) {
 #if HEXPANE_LARGE_PAGES
-    if (!wanted || !offered()) return;
+    if (!wanted || !heapInSteps.load(std::memory_order_relaxed)) return;
     active_ = true;
-    {
-        const std::lock_guard lock(heapMutex);
-        if (heapUsers++ == 0) mallopt(M_TOP_PAD, kReadingTopPad);
-    }
     advisedEnd_ = alignUp(heapEnd());
-#endif
-}
-
-HeapGrowth::~HeapGrowth() {
-#if HEXPANE_LARGE_PAGES
-    if (!active_) return;
-    notice();
-    const std::lock_guard lock(heapMutex);
-    if (--heapUsers == 0) mallopt(M_TOP_PAD, kDefaultTopPad);
 #endif
 }
 
@@ -102,3 +89,15 @@ void HeapGrowth::notice() {
 }
 
 }  // namespace hexpane::large_pages
+
+namespace hexpane {
+
+void useLargePagesForReading() {
+#if HEXPANE_LARGE_PAGES
+    if (!large_pages::offered()) return;
+    mallopt(M_TOP_PAD, large_pages::kHeapStep);
+    large_pages::heapInSteps.store(true, std::memory_order_relaxed);
+#endif
+}
+
+}  // namespace hexpane

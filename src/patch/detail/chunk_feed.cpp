@@ -1,12 +1,12 @@
-#include "patch/chunk_feed.h"
+#include "patch/detail/chunk_feed.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "patch/large_pages.h"
-#include "patch/text_scan.h"
+#include "patch/detail/large_pages.h"
+#include "patch/detail/text_scan.h"
 
 namespace hexpane {
 
