@@ -165,8 +165,9 @@ bool lessExtreme(const PictureSize& a, const PictureSize& b) {
     return aLong * bShort < bLong * aShort;
 }
 
-// A width is set back by the margin when a narrower one that divides it, of a
-// shape no more extreme, scores nearly as well or better.
+// A width is set back by the margin when it beats, by less than that, a narrower
+// one that divides it, of a shape no more extreme. (On a tie the narrower one
+// comes first anyway.)
 void setBackMultiples(std::vector<SizeGuess>& guesses) {
     std::vector<bool> setBack(guesses.size(), false);
     for (std::size_t wide = 0; wide < guesses.size(); ++wide) {
@@ -174,7 +175,7 @@ void setBackMultiples(std::vector<SizeGuess>& guesses) {
         for (std::size_t narrow = 0; narrow < wide && !setBack[wide]; ++narrow) {
             const SizeGuess& divisor = guesses[narrow];
             setBack[wide] = multiple.size.width % divisor.size.width == 0 &&
-                            !lessExtreme(multiple.size, divisor.size) &&
+                            !lessExtreme(multiple.size, divisor.size) && multiple.score > divisor.score &&
                             divisor.score > multiple.score - kMultipleMargin;
         }
     }

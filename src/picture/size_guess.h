@@ -12,8 +12,8 @@ namespace hexpane {
 
 // score: how well the row above foretells each row at that width, 1 when every
 // row continues the one above, near 0 or below when the rows are unrelated; a
-// width is set back by 0.05 when a narrower one that divides it, of a shape no
-// more extreme, scores nearly as well.
+// width that beats by less than 0.05 a narrower one that divides it, of a shape
+// no more extreme, is set back by 0.05.
 struct SizeGuess {
     PictureSize size;
     double score;
