@@ -1,6 +1,7 @@
 #include "picture/size_guess.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -113,15 +114,26 @@ struct Picture {
 
 // |a - b| for values of at most 9 bits, kept on 16 bits so that the loops
 // below run on eight lanes at a time.
-std::int16_t distance(std::int16_t a, std::int16_t b) {
+inline std::int16_t distance(std::int16_t a, std::int16_t b) {
     const auto difference = static_cast<std::int16_t>(a - b);
     return std::max(difference, static_cast<std::int16_t>(-difference));
 }
 
-// How badly the row above, `lag` channels back, foretells each step from
-// `begin` on, plus a tenth of its distance; summed in blocks whose total fits
-// 32 bits.
+// How badly the row above, `lag` channels back, foretells the step at j, plus
+// a tenth of its distance.
+inline std::int16_t missedAt(const std::int16_t* s, const std::int16_t* p, std::size_t j, std::size_t lag) {
+    const std::int16_t own = s[j];
+    const std::int16_t above = distance(own, s[j - lag]);
+    const auto aside = static_cast<std::int16_t>(
+        std::min(distance(own, s[j - lag - kChannels]), distance(own, s[j - lag + kChannels])) + kAsideCost);
+    return static_cast<std::int16_t>(kStepWeight * std::min(above, aside) + distance(p[j], p[j - lag]));
+}
+
+// missedAt summed from `begin` on. Taken 32 at a time, so that the compiler
+// puts them on vector lanes at the optimisation of any build, and summed in
+// blocks whose total fits 32 bits.
 std::int64_t mismatch(const Picture& picture, std::size_t begin, std::size_t lag) {
+    constexpr std::size_t kLanes = 32;
     constexpr std::size_t kBlock = std::size_t{1} << 16;
     const std::int16_t* s = picture.steps.data();
     const std::int16_t* p = picture.pixels.data();
@@ -130,13 +142,13 @@ std::int64_t mismatch(const Picture& picture, std::size_t begin, std::size_t lag
     for (std::size_t block = begin; block < size; block += kBlock) {
         const std::size_t end = std::min(size, block + kBlock);
         std::int32_t sum = 0;
-        for (std::size_t j = block; j < end; ++j) {
-            const std::int16_t own = s[j];
-            const std::int16_t above = distance(own, s[j - lag]);
-            const auto aside = static_cast<std::int16_t>(
-                std::min(distance(own, s[j - lag - kChannels]), distance(own, s[j - lag + kChannels])) + kAsideCost);
-            sum += static_cast<std::int16_t>(kStepWeight * std::min(above, aside) + distance(p[j], p[j - lag]));
+        std::size_t j = block;
+        for (; j + kLanes <= end; j += kLanes) {
+            std::array<std::int16_t, kLanes> lanes{};
+            for (std::size_t lane = 0; lane < kLanes; ++lane) lanes[lane] = missedAt(s, p, j + lane, lag);
+            for (const std::int16_t missed : lanes) sum += missed;
         }
+        for (; j < end; ++j) sum += missedAt(s, p, j, lag);
         total += sum;
     }
     return total;
