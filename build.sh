@@ -12,6 +12,11 @@ RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-co
 TEST_PACKAGES=("${RUN_PACKAGES[@]}" libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
                xvfb xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file python3
                shared-mime-info libglib2.0-bin appstream bash-completion lintian)
+# The size guesser's evaluation set: icons, game sprites and tiles, wallpapers and
+# photographs, fonts, and what Qt needs to read them (SVG, WebP).
+BENCH_PACKAGES=(qt6-svg-dev qt6-image-formats-plugins adwaita-icon-theme oxygen-icon-theme tango-icon-theme
+                hicolor-icon-theme pingus-data frozen-bubble-data freeciv-data desktop-base gnome-backgrounds
+                mate-backgrounds fonts-dejavu-core fonts-liberation fonts-noto-core)
 
 need() {
     local missing=()
@@ -54,7 +59,7 @@ test)
     fuzz/run.sh "${HEXPANE_FUZZ_SECONDS:-30}" build/fuzz
     ;;
 bench)
-    need "${TEST_PACKAGES[@]}"
+    need "${TEST_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
     configure_and_build bench
     build/bench/bench/patch_reader_bench
     build/bench/bench/render_bench
@@ -63,6 +68,7 @@ bench)
     bench/startup.sh build/bench
     build/bench/bench/export_bench
     build/bench/bench/import_bench
+    QT_QPA_PLATFORM=offscreen build/bench/bench/size_guess_bench
     ;;
 *)
     echo "usage: $0 run|test|bench" >&2
