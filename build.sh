@@ -8,7 +8,7 @@ set -euo pipefail
 if [ "${1:-}" = run ] && [ -n "${2:-}" ]; then patch=$(realpath -- "$2"); fi
 cd "$(dirname "$0")"
 
-RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
+RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core qt6-l10n-tools)
 TEST_PACKAGES=("${RUN_PACKAGES[@]}" libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
                xvfb xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file python3
                shared-mime-info libglib2.0-bin appstream bash-completion lintian)

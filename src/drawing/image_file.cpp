@@ -1,6 +1,7 @@
 #include "drawing/image_file.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImageWriter>
 
 namespace hexpane {
@@ -8,7 +9,7 @@ namespace hexpane {
 // Encoded once the save may go ahead, so that a file refused costs no encoding.
 QString saveImage(const QImage& image, const QString& path, const char* format, Existing existing) {
     return saveFile(path, existing, [&](FileSink& sink) {
-        if (image.isNull()) return sink.fail(QStringLiteral("There is no picture to save."));
+        if (image.isNull()) return sink.fail(QCoreApplication::translate("ImageFile", "There is no picture to save."));
         QByteArray encoded;
         QBuffer buffer(&encoded);
         buffer.open(QIODevice::WriteOnly);

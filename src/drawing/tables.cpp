@@ -54,9 +54,13 @@ Tables loadTables(const TableFiles& files, QStringList& problems) {
     return {std::move(colours), loadSizeTable(files.size.path, problems)};
 }
 
+// In the user's language where a translation is installed (the window), else
+// exactly as describe() says it.
 QString tableProblemText(const TableProblem& problem) {
-    return QString::fromStdString(
-        describe(problem, [](std::string_view code) { return displayName(code).toStdString(); }));
+    const TableProblemWording said =
+        wording(problem, [](std::string_view code) { return displayName(code).toStdString(); });
+    const QString text = QCoreApplication::translate(kTableProblemContext, said.text);
+    return QString::fromStdString(fillWording(text.toStdString(), said.arguments));
 }
 
 ColourTable loadColourTable(const QString& path, QStringList& problems) {

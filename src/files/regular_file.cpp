@@ -1,6 +1,7 @@
 #include "files/regular_file.h"
 #include "files/path_bytes.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
@@ -19,11 +20,11 @@ constexpr std::streamsize kChunk = std::streamsize{1} << 20;
 }  // namespace
 
 QString fileKind(unsigned mode) {
-    if (S_ISDIR(mode)) return QStringLiteral("a folder");
-    if (S_ISFIFO(mode)) return QStringLiteral("a named pipe (FIFO)");
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
-    if (S_ISSOCK(mode)) return QStringLiteral("a socket");
-    return QStringLiteral("no regular file");
+    if (S_ISDIR(mode)) return QCoreApplication::translate("RegularFile", "a folder");
+    if (S_ISFIFO(mode)) return QCoreApplication::translate("RegularFile", "a named pipe (FIFO)");
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return QCoreApplication::translate("RegularFile", "a device");
+    if (S_ISSOCK(mode)) return QCoreApplication::translate("RegularFile", "a socket");
+    return QCoreApplication::translate("RegularFile", "no regular file");
 }
 
 RegularFile::RegularFile(const QString& path) {
@@ -36,7 +37,7 @@ RegularFile::RegularFile(const QString& path) {
     if (::fstat(fd_, &status) != 0) {
         error_ = qt_error_string(errno);
     } else if (!S_ISREG(status.st_mode)) {
-        error_ = QStringLiteral("It is %1, not a regular file, so it was not read.").arg(fileKind(status.st_mode));
+        error_ = QCoreApplication::translate("RegularFile", "It is %1, not a regular file, so it was not read.").arg(fileKind(status.st_mode));
     } else {
         left_ = status.st_size;
     }

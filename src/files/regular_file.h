@@ -9,9 +9,12 @@
 
 #include <istream>
 #include <new>
+#include <optional>
 #include <streambuf>
 #include <utility>
 #include <vector>
+
+#include "files/watched_read.h"
 
 namespace hexpane {
 
@@ -47,15 +50,19 @@ private:
 
 // Opens path, hands its contents to read as a std::istream, and returns what
 // read made of them; on failure, the default result and the reason in *error.
+// With a watch, the read is counted on it and ends early when it asks to stop.
 template <typename Read>
-auto readFile(const QString& path, Read read, QString* error) -> decltype(read(std::declval<std::istream&>())) {
+auto readFile(const QString& path, Read read, QString* error, ReadWatch* watch = nullptr)
+    -> decltype(read(std::declval<std::istream&>())) {
     try {
         RegularFile file(path);
         if (!file.error().isEmpty()) {
             *error = file.error();
             return {};
         }
-        std::istream in(&file);
+        std::optional<WatchedSource> watched;
+        if (watch != nullptr) watched.emplace(file, *watch);
+        std::istream in(watched ? static_cast<std::streambuf*>(&*watched) : &file);
         auto result = read(in);
         if (!file.error().isEmpty()) {
             *error = file.error();

@@ -1,5 +1,7 @@
 #include "files/saved_file.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cerrno>
 #include <new>
@@ -21,7 +23,7 @@ namespace {
 
 constexpr std::size_t kPiece = std::size_t{1} << 16;  // what the sink gathers before it writes
 
-QString noMemory() { return QStringLiteral("There is not enough memory to save it."); }
+QString noMemory() { return QCoreApplication::translate("SavedFile", "There is not enough memory to save it."); }
 
 // 0, or the errno of the write that failed.
 int writeAll(int fd, const char* data, std::size_t size) {
@@ -52,7 +54,7 @@ struct SinkAccess {
     static Produced produce(int fd, const std::function<bool(FileSink&)>& write) {
         FileSink sink(fd);
         try {
-            if (!write(sink)) sink.fail(QStringLiteral("Saving it was given up."));
+            if (!write(sink)) sink.fail(QCoreApplication::translate("SavedFile", "Saving it was given up."));
             if (fd >= 0) sink.flush();
         } catch (const std::bad_alloc&) {
             sink.fail(noMemory());
@@ -125,14 +127,14 @@ Target lookAt(const Place& place) {
 QString refusal(const Place& place, const Target& target, Existing existing) {
     if (target.kind == Kind::Missing) return {};
     if (target.kind == Kind::Other) {
-        return QStringLiteral("It is %1, not a regular file, so it was left as it is.")
+        return QCoreApplication::translate("SavedFile", "It is %1, not a regular file, so it was left as it is.")
             .arg(fileKind(target.status.st_mode));
     }
-    if (existing == Existing::Keep) return QStringLiteral("It exists, so it was left as it is.");
+    if (existing == Existing::Keep) return QCoreApplication::translate("SavedFile", "It exists, so it was left as it is.");
     if (target.kind == Kind::Regular &&
         ((target.status.st_mode & 0222) == 0 ||
          (::faccessat(place.folder.get(), place.name.constData(), W_OK, AT_EACCESS) != 0 && errno == EACCES))) {
-        return QStringLiteral("It is read-only, so it was left as it was.");
+        return QCoreApplication::translate("SavedFile", "It is read-only, so it was left as it was.");
     }
     return {};
 }
@@ -208,10 +210,9 @@ QString replaceInPlace(const Place& place, const Producer& write) {
         (void)::ftruncate(file.get(), status.st_size);
         const timespec times[2] = {status.st_atim, status.st_mtim};
         (void)::futimens(file.get(), times);
-        const QString reason = error == EOPNOTSUPP ? QStringLiteral("The file system cannot set room aside for it")
+        const QString reason = error == EOPNOTSUPP ? QCoreApplication::translate("SavedFile", "The file system cannot set room aside for it")
                                                    : qt_error_string(error);
-        return QStringLiteral(
-                   "%1\nNo new file could be made beside it, so it could only be written in place; "
+        return QCoreApplication::translate("SavedFile", "%1\nNo new file could be made beside it, so it could only be written in place; "
                    "it was left as it was.")
             .arg(reason);
     }
@@ -253,7 +254,7 @@ QString saveFile(const QString& path, Existing existing, const std::function<boo
         reason = noMemory();
     }
     if (reason.isEmpty()) return {};
-    return QStringLiteral("Cannot save %1:\n%2").arg(shownPath(path), reason);
+    return QCoreApplication::translate("SavedFile", "Cannot save %1:\n%2").arg(shownPath(path), reason);
 }
 
 bool nameTaken(const QString& path) {

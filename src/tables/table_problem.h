@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hexpane {
 
@@ -35,5 +36,19 @@ struct TableProblem {
 // byte (and a quote or backslash) as \xNN.
 std::string describe(const TableProblem& problem);
 std::string describe(const TableProblem& problem, const std::function<std::string(std::string_view)>& codeText);
+
+// What describe() says, in two parts: the wording of the problem's kind, with
+// numbered places %1, %2, ..., and what goes in them. A program that shows
+// its messages in the user's language translates the wording (the context
+// for its translation tools is kTableProblemContext), then fills it.
+struct TableProblemWording {
+    const char* text;
+    std::vector<std::string> arguments;
+};
+inline constexpr const char* kTableProblemContext = "TableProblem";
+TableProblemWording wording(const TableProblem& problem,
+                            const std::function<std::string(std::string_view)>& codeText);
+// text with each %N (1 to 9) replaced by arguments[N - 1], in one pass.
+std::string fillWording(std::string_view text, const std::vector<std::string>& arguments);
 
 }  // namespace hexpane

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLocale>
+#include <QMimeData>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -24,8 +26,11 @@
 #include "drawing/image_file.h"
 #include "files/path_bytes.h"
 #include "files/regular_file.h"
+#include "window/long_work.h"
 #include "window/pane.h"
+#include "window/picture_actions.h"
 #include "window/picture_list.h"
+#include "window/picture_menu.h"
 #include "window/save_icon.h"
 
 namespace hexpane {
@@ -42,6 +47,11 @@ void release(std::vector<PictureRecord>& pictures) {
 #endif
 }
 
+// "12.5 MB": an amount read, as the progress dialog tells it.
+QString megabytes(std::uint64_t bytes) {
+    return Form1::tr("%1 MB").arg(QLocale().toString(double(bytes) / 1e6, 'f', 1));
+}
+
 }  // namespace
 
 Form1::Form1()
@@ -49,13 +59,17 @@ Form1::Form1()
             QCoreApplication::applicationDirPath()) {}
 
 Form1::Form1(std::unique_ptr<CommonDialog> dialog, std::unique_ptr<MessageBox> messages, const QString& programDir)
-    : cd(std::move(dialog)), messages_(std::move(messages)), programDir_(programDir) {
+    : cd(std::move(dialog)), messages_(std::move(messages)), programDir_(programDir), work_(new LongWork(this)) {
     createControls();
+    lst->names()->marked = [this](std::size_t row) { return replacements.replaced(row); };
+    actions_ = new PictureActions(*this);
+    menu_ = new PictureMenu(*this);
     connectEvents();
     Form_Load();
 }
 
-Form1::~Form1() = default;
+// The work under way may read the pictures: it ends before they go.
+Form1::~Form1() { delete work_; }
 
 void Form1::createControls() {
     setWindowTitle(QStringLiteral("hexpane"));
@@ -136,6 +150,7 @@ void Form1::connectEvents() {
     connect(chk, &QCheckBox::clicked, this, &Form1::chk_Click);
     for (std::size_t i = 0; i < 3; ++i) connect(opt[i], &QRadioButton::clicked, this, [this, i] { opt_Click(int(i)); });
     for (std::size_t i = 0; i < 2; ++i) connect(img[i], &SaveIcon::clicked, this, [this, i] { img_Click(int(i)); });
+    connect(work_, &LongWork::idle, this, &Form1::stateChanged);
 }
 
 void Form1::Form_Load() {
@@ -144,10 +159,9 @@ void Form1::Form_Load() {
     Label1->setText(QString());
     Label1->adjustSize();
     if (!problems.isEmpty()) {
-        loadProblems_ = QStringLiteral(
-                            "Some of the tables beside the program could not be read as they are; "
-                            "hexpane goes on with what it read.\n\n") +
-                        problems.join(u'\n');
+        loadProblems_ = tr("Some of the tables beside the program could not be read as they are; "
+                           "hexpane goes on with what it read.") +
+                        QStringLiteral("\n\n") + problems.join(u'\n');
     }
 }
 
@@ -171,15 +185,38 @@ void Form1::afterShown() {
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedPatch(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    // An image is taken only over the new pane, which the moves that follow tell.
+    if (!droppedPatch(event->mimeData()).isEmpty() || !droppedImage(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Form1::dragMoveEvent(QDragMoveEvent* event) {
+    const QMimeData* carried = event->mimeData();
+    if (!droppedPatch(carried).isEmpty()) return event->acceptProposedAction();
+    if (actions_->canReplace() && pic[1]->isVisible() && pic[1]->geometry().contains(event->position().toPoint()))
+        return event->acceptProposedAction();
+    event->ignore(pic[1]->isVisible() ? pic[1]->geometry() : rect());
 }
 
 void Form1::dropEvent(QDropEvent* event) {
-    const QString path = droppedPatch(event->mimeData());
-    if (path.isEmpty()) return;
-    event->acceptProposedAction();
+    const QString patch = droppedPatch(event->mimeData());
+    const QString image = droppedImage(event->mimeData());
     // Read once the drop is over, so that the program it came from is not kept waiting.
-    QTimer::singleShot(0, this, [this, path] { openPatch(path); });
+    if (!patch.isEmpty()) {
+        event->acceptProposedAction();
+        QTimer::singleShot(0, this, [this, patch] { openPatch(patch); });
+    } else if (!image.isEmpty() && actions_->canReplace() && pic[1]->isVisible() &&
+               pic[1]->geometry().contains(event->position().toPoint())) {
+        event->acceptProposedAction();
+        QTimer::singleShot(0, this, [this, image] { actions_->replaceFrom(image); });
+    }
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // Once saved, the window closes as asked.
+    if (!actions_->askToSave([this] { QTimer::singleShot(0, this, &QWidget::close); })) return event->ignore();
+    work_->cancel();
+    QWidget::closeEvent(event);
 }
 
 void Form1::cmdLoad_Click() {
@@ -190,30 +227,80 @@ void Form1::cmdLoad_Click() {
 }
 
 void Form1::openPatch(const QString& path) {
-    // The whole file is read before anything changes, so a failed read leaves
-    // the list and the panes as they were. The list reads its rows from
-    // pictures, so replacing them refills it and cannot fail half way.
-    QString error;
-    std::vector<PictureRecord> read = readFile(path, readPatch, &error);
-    if (error.isEmpty()) {
-        try {
-            const QSignalBlocker quiet(lst);  // refilling is no selection by the user
-            lst->names()->beginChange();
-            pictures.swap(read);
-            lst->names()->endChange();
-            release(read);
-            return;
-        } catch (const std::bad_alloc&) {
-            error = QStringLiteral("There is not enough memory to list its pictures.");
-        }
+    if (!actions_->askToSave([this, path] { openPatch(path); })) return;
+    // Read off the window's thread; nothing changes until the whole file is
+    // read, so a failed or cancelled read leaves the list and the panes as they were.
+    struct Read {
+        std::vector<PictureRecord> pictures;
+        QString error;
+    };
+    auto read = std::make_shared<Read>();
+    LongWork::Job job;
+    job.work = [read, path, hook = beforeReadChunk](ReadWatch& watch) {
+        watch.beforeChunk = hook;
+        read->pictures = readFile(path, readPatch, &read->error, &watch);
+        if (watch.stop) release(read->pictures);
+    };
+    job.text = [shown = shownPath(path)](std::uint64_t done, std::uint64_t total) {
+        return tr("Reading %1\n%2 of %3").arg(shown, megabytes(done), megabytes(total));
+    };
+    job.done = [this, read, path](bool cancelled) {
+        if (cancelled) return;
+        if (read->error.isEmpty()) return takePictures(read->pictures, path);
+        messages_->show(QMessageBox::Critical, tr("Cannot read %1:\n%2").arg(shownPath(path), read->error));
+    };
+    work_->start(std::move(job));
+    emit stateChanged();
+}
+
+// The list reads its rows from pictures, so replacing them refills it and
+// cannot fail half way.
+void Form1::takePictures(std::vector<PictureRecord>& read, const QString& path) {
+    {
+        const QSignalBlocker quiet(lst);  // refilling is no selection by the user
+        lst->names()->beginChange();
+        pictures.swap(read);
+        replacements.clear();
+        chosen_.reset();
+        patchPath = path;
+        lst->names()->endChange();
     }
     release(read);
-    messages_->show(QMessageBox::Critical, QStringLiteral("Cannot read %1:\n%2").arg(shownPath(path), error));
+    emit stateChanged();
 }
+
+bool Form1::busy() const { return work_->busy(); }
 
 int Form1::selectedIndex() const { return lst->selectedRow(); }
 
 std::vector<SizeRecord> Form1::FindSizes() const { return sizesOf(pictures[std::size_t(selectedIndex())], tables); }
+
+std::string_view Form1::newHex(std::size_t i) const { return replacements.newHex(i, pictures[i].newHex); }
+
+TransparentColour Form1::transparentColour() const {
+    return opt[0]->isChecked()   ? TransparentColour::Form
+           : opt[1]->isChecked() ? TransparentColour::Phone
+                                 : TransparentColour::Standard;
+}
+
+std::optional<PictureSize> Form1::drawnSize() const {
+    const int s = selectedIndex();
+    if (s < 0) return std::nullopt;
+    if (chosen_ && chosen_->row == s) return chosen_->size;
+    return pictureSize(pictures[std::size_t(s)], tables);
+}
+
+void Form1::chooseSize(PictureSize size) {
+    const int s = selectedIndex();
+    if (s < 0) return;
+    const std::optional<PictureSize> first = pictureSize(pictures[std::size_t(s)], tables);
+    if (first && first->width == size.width && first->height == size.height) {
+        chosen_.reset();  // the table's own size: no choice to show
+    } else {
+        chosen_ = Chosen{s, size};
+    }
+    lst_Click();
+}
 
 void Form1::lst_Click() {
     const bool framed = chk->isChecked();
@@ -225,27 +312,30 @@ void Form1::lst_Click() {
     }
 
     const int s = selectedIndex();
+    if (chosen_ && chosen_->row != s) chosen_.reset();  // a choice holds for its own picture only
     std::optional<PictureSize> size;
     if (s >= 0) {
-        size = drawingSize(FindSizes());
-        Label1->setText(sizeText(size));
+        // "~WxH": a size the user chose, not the table's
+        size = chosen_ ? std::optional(chosen_->size) : drawingSize(FindSizes());
+        Label1->setText(chosen_ ? QStringLiteral("~") + sizeText(size) : sizeText(size));
         Label1->adjustSize();
     }
     if (!size) {  // nothing selected, or no size fits: the groups stay hidden
         for (Pane* pane : pic) pane->clear();
+        emit stateChanged();
         return;
     }
 
-    if (!drawPanes(pictures[std::size_t(s)], *size, framed)) {
+    if (!drawPanes(std::size_t(s), *size, framed)) {
         for (Pane* pane : pic) {
             pane->resize(19, 19);  // the start size: no huge hidden image to keep or clear
             pane->clear();
         }
-        messages_->show(QMessageBox::Critical,
-                        QStringLiteral("The %1x%2 picture cannot be drawn: it is too large for the memory left "
-                                       "or for the toolkit's images.")
-                            .arg(size->width)
-                            .arg(size->height));
+        messages_->show(QMessageBox::Critical, tr("The %1x%2 picture cannot be drawn: it is too large for the "
+                                                  "memory left or for the toolkit's images.")
+                                                   .arg(size->width)
+                                                   .arg(size->height));
+        emit stateChanged();
         return;  // the groups stay hidden
     }
 
@@ -258,20 +348,19 @@ void Form1::lst_Click() {
         lab[i]->show();
         img[i]->show();
     }
+    emit stateChanged();
 }
 
 // Both panes at the picture's size, drawn straight into their images, which a
 // redraw at the same size reuses; false if one cannot be drawn.
-bool Form1::drawPanes(const PictureRecord& picture, PictureSize size, bool framed) {
+bool Form1::drawPanes(std::size_t s, PictureSize size, bool framed) {
     const int b = framed ? 1 : 0;
-    const TransparentColour option = opt[0]->isChecked()   ? TransparentColour::Form
-                                     : opt[1]->isChecked() ? TransparentColour::Phone
-                                                           : TransparentColour::Standard;
-    const std::string* hex[2] = {&picture.oldHex, &picture.newHex};
+    const TransparentColour option = transparentColour();
+    const std::string_view hex[2] = {pictures[s].oldHex, newHex(s)};
     for (std::size_t i = 0; i < 2; ++i) {
         pic[i]->resize(std::min(size.width, QWIDGETSIZE_MAX - 2 * b) + 2 * b,
                        std::min(size.height, QWIDGETSIZE_MAX - 2 * b) + 2 * b);
-        if (!pic[i]->draw(*hex[i], size, colours, option)) return false;
+        if (!pic[i]->draw(hex[i], size, colours, option)) return false;
     }
     return true;
 }

@@ -5,12 +5,16 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "drawing/drawing.h"
 #include "patch/patch_reader.h"
 #include "window/patch_sources.h"
+#include "window/replacements.h"
 #include "window/toolkit.h"
 
 class QCheckBox;
@@ -21,8 +25,11 @@ class QRadioButton;
 
 namespace hexpane {
 
+class LongWork;
 class Pane;
+class PictureActions;
 class PictureList;
+class PictureMenu;
 class SaveIcon;
 
 class Form1 final : public QWidget {
@@ -51,6 +58,10 @@ public:
     const ColourTable& colours = tables.colours;
     const std::vector<SizeRecord>& sizes = tables.sizes;
     std::vector<PictureRecord> pictures;
+    // The pictures replaced from images, over the texts read.
+    Replacements replacements;
+    // The patch pictures was read from; empty before the first open.
+    QString patchPath;
 
     void Form_Load();
     void cmdLoad_Click();
@@ -60,16 +71,49 @@ public:
     void img_Click(int Index);
 
     // Reads the patch at path into pictures and the list, as the open button
-    // does with the file chosen, or says why it cannot.
+    // does with the file chosen, or says why it cannot. The read goes on in
+    // the background: the list and pictures change once it is complete, and
+    // not at all when it is cancelled or fails. Unsaved replacements are asked
+    // about first.
     void openPatch(const QString& path);
+    // Whether a long job (an open, an export) is under way.
+    bool busy() const;
+    LongWork* work() const { return work_; }
+    // Called on the reading thread before each chunk of a patch is read:
+    // tests slow an open down with it.
+    std::function<void()> beforeReadChunk;
+
+    // The selected picture drawn at size, until another is selected; shown in
+    // the size label with a mark that it was chosen.
+    void chooseSize(PictureSize size);
+    // The size the selected picture is drawn at: the one chosen, or else the
+    // table's first; none when it has neither or nothing is selected.
+    std::optional<PictureSize> drawnSize() const;
+    bool sizeChosen() const { return chosen_.has_value(); }
+    int selectedIndex() const;
+    // Picture i's new text as it now stands, replaced or as read.
+    std::string_view newHex(std::size_t i) const;
+    TransparentColour transparentColour() const;
+    MessageBox& messages() const { return *messages_; }
+    PictureActions* actions() const { return actions_; }
+    PictureMenu* menu() const { return menu_; }
     // What the command line asked for, done once the window is on screen:
     // the patch opened, or the mistake reported.
     void startWith(const StartRequest& request);
 
+signals:
+    // The selection, the pictures, their replacements or the work under way
+    // changed: what the menu offers may have too.
+    void stateChanged();
+
 protected:
     void showEvent(QShowEvent* event) override;
-    // A .vkp file dropped onto the window is opened.
+    // Unsaved replacements are asked about first.
+    void closeEvent(QCloseEvent* event) override;
+    // A .vkp file dropped onto the window is opened; a .bmp or .png dropped
+    // onto the new pane replaces the picture.
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
@@ -77,8 +121,8 @@ private:
     void connectEvents();
     void afterShown();
     std::vector<SizeRecord> FindSizes() const;
-    int selectedIndex() const;
-    bool drawPanes(const PictureRecord& picture, PictureSize size, bool framed);
+    bool drawPanes(std::size_t s, PictureSize size, bool framed);
+    void takePictures(std::vector<PictureRecord>& read, const QString& path);
 
     std::unique_ptr<MessageBox> messages_;
     QString programDir_;
@@ -86,6 +130,14 @@ private:
     QString loadProblems_;
     StartRequest start_;
     bool shown_ = false;
+    LongWork* work_;
+    PictureActions* actions_;
+    PictureMenu* menu_;
+    struct Chosen {
+        int row;
+        PictureSize size;
+    };
+    std::optional<Chosen> chosen_;
 };
 
 }  // namespace hexpane

@@ -3,6 +3,7 @@
 
 #include "files/process.h"
 #include "window/form1.h"
+#include "window/translation.h"
 
 int main(int argc, char** argv) {
     hexpane::setUpProcess();
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);  // takes the toolkit's own options out of argv
+    hexpane::installTranslation(QLocale::system());
     hexpane::Form1 form;
     form.startWith(hexpane::readCommandLine(argc, argv));
     form.show();

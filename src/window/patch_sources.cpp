@@ -1,5 +1,6 @@
 #include "window/patch_sources.h"
 
+#include <QCoreApplication>
 #include <QMimeData>
 #include <QStringList>
 #include <QUrl>
@@ -13,7 +14,7 @@ namespace hexpane {
 
 namespace {
 
-constexpr const char* kUsage = "Usage: hexpane [FILE.vkp]";
+QString usage() { return QCoreApplication::translate("StartRequest", "Usage: hexpane [FILE.vkp]"); }
 
 QString shownArgument(const char* argument) { return shownPath(pathFromBytes(QByteArrayView(argument))); }
 
@@ -27,9 +28,10 @@ StartRequest readCommandLine(int argc, const char* const* argv) {
         if (options && argument == "--") {
             options = false;
         } else if (options && argument.size() > 1 && argument.front() == '-') {
-            return {{},
-                    QStringLiteral("hexpane does not know the option %1, so it starts without opening a file.\n\n%2")
-                        .arg(shownArgument(argv[i]), QLatin1String(kUsage))};
+            return {{}, QCoreApplication::translate(
+                            "StartRequest", "hexpane does not know the option %1, so it starts without opening a file.")
+                                .arg(shownArgument(argv[i])) +
+                            QStringLiteral("\n\n") + usage()};
         } else {
             files << pathFromBytes(QByteArrayView(argv[i]));
         }
@@ -39,16 +41,21 @@ StartRequest readCommandLine(int argc, const char* const* argv) {
         QStringList shown;
         for (const QString& file : files.first(std::min(files.size(), kShown))) shown << shownPath(file);
         if (files.size() > kShown) shown << QStringLiteral("…");
-        return {{},
-                QStringLiteral("hexpane opens one patch file at a time, but was given %1:\n%2\n\n"
-                               "It starts without opening any of them.\n\n%3")
-                    .arg(files.size())
-                    .arg(shown.join(u'\n'), QLatin1String(kUsage))};
+        return {{}, QCoreApplication::translate("StartRequest",
+                                                "hexpane opens one patch file at a time, but was given %1:\n%2\n\n"
+                                                "It starts without opening any of them.")
+                                .arg(files.size())
+                                .arg(shown.join(u'\n')) +
+                            QStringLiteral("\n\n") + usage()};
     }
     return {files.value(0), {}};
 }
 
-QString droppedPatch(const QMimeData* data) {
+namespace {
+
+// The one local file a drop carries if its name ends in one of suffixes,
+// letter case aside.
+QString droppedFile(const QMimeData* data, std::initializer_list<QByteArrayView> suffixes) {
     if (data == nullptr || !data->hasUrls()) return {};
     const QList<QUrl> urls = data->urls();
     if (urls.size() != 1) return {};
@@ -56,8 +63,17 @@ QString droppedPatch(const QMimeData* data) {
     if (!url.isLocalFile() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost"))) return {};
     // The path's own bytes: decoding it as text would lose those that are not UTF-8.
     const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    if (!bytes.toLower().endsWith(".vkp") || bytes.endsWith('/')) return {};
+    const QByteArray lower = bytes.toLower();
+    if (bytes.endsWith('/') ||
+        std::none_of(suffixes.begin(), suffixes.end(), [&](QByteArrayView suffix) { return lower.endsWith(suffix); }))
+        return {};
     return pathFromBytes(bytes);
 }
+
+}  // namespace
+
+QString droppedPatch(const QMimeData* data) { return droppedFile(data, {".vkp"}); }
+
+QString droppedImage(const QMimeData* data) { return droppedFile(data, {".bmp", ".png"}); }
 
 }  // namespace hexpane

@@ -23,5 +23,7 @@ StartRequest readCommandLine(int argc, const char* const* argv);
 // The patch a drop carries: one local file whose name ends in .vkp, letter
 // case aside; empty for anything else.
 QString droppedPatch(const QMimeData* data);
+// The image a drop carries: one local .bmp or .png file, letter case aside.
+QString droppedImage(const QMimeData* data);
 
 }  // namespace hexpane

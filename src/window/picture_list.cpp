@@ -31,7 +31,13 @@ int PictureNames::rowCount(const QModelIndex& parent) const { return parent.isVa
 QVariant PictureNames::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || std::size_t(index.row()) >= pictures_.size()) return {};
     const auto row = std::size_t(index.row());
-    return displayName(pictures_[row].name, isUtf8(row));
+    const QString name = displayName(pictures_[row].name, isUtf8(row));
+    return marked && marked(row) ? QStringLiteral("• ") + name : name;
+}
+
+void PictureNames::rowChanged(int row) {
+    const QModelIndex changed = index(row);
+    emit dataChanged(changed, changed, {Qt::DisplayRole});
 }
 
 void PictureNames::endChange() {

@@ -10,6 +10,7 @@
 #include <QListView>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ public:
     // Wrap every change of the pictures, so that the rows follow them.
     void beginChange() { beginResetModel(); }
     void endChange();
+    // Row's mark changed: a picture replaced shows a leading "• ", which is
+    // no part of its name.
+    void rowChanged(int row);
+    std::function<bool(std::size_t row)> marked;
 
     // The first row from `from` on, going round past the last, whose name as
     // shown starts with the text foldedForSearch made; -1 when there is none.

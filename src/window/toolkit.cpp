@@ -1,6 +1,7 @@
 #include "window/toolkit.h"
 
 #include <QFileDialog>
+#include <QPushButton>
 
 namespace hexpane {
 
@@ -17,6 +18,16 @@ QStringList nameFilters(const QString& filter) {
 bool QtCommonDialog::ShowOpen() { return show(false); }
 bool QtCommonDialog::ShowSave() { return show(true); }
 
+bool QtCommonDialog::ShowFolder() {
+    QFileDialog dialog(parent_);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (!FileName.isEmpty()) dialog.setDirectory(FileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    FileName = dialog.selectedFiles().constFirst();
+    return true;
+}
+
 bool QtCommonDialog::show(bool save) {
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -32,6 +43,28 @@ bool QtCommonDialog::show(bool save) {
 void QtMessageBox::show(QMessageBox::Icon icon, const QString& text) {
     QMessageBox box(icon, QStringLiteral("hexpane"), text, QMessageBox::Ok, parent_);
     box.exec();
+}
+
+}  // namespace hexpane
+
+namespace hexpane {
+
+int QtMessageBox::ask(QMessageBox::Icon icon, const QString& text, const QStringList& answers) {
+    QMessageBox box(icon, QStringLiteral("hexpane"), text, QMessageBox::NoButton, parent_);
+    QList<QAbstractButton*> buttons;
+    for (qsizetype i = 0; i < answers.size(); ++i) {
+        const QMessageBox::ButtonRole role = i == 0                  ? QMessageBox::AcceptRole
+                                             : i + 1 == answers.size() ? QMessageBox::RejectRole
+                                                                       : QMessageBox::DestructiveRole;
+        buttons << box.addButton(answers[i], role);
+    }
+    if (!buttons.isEmpty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons.constFirst()));
+        box.setEscapeButton(buttons.constLast());
+    }
+    box.exec();
+    const auto answer = buttons.indexOf(box.clickedButton());
+    return answer >= 0 ? int(answer) : int(answers.size()) - 1;
 }
 
 }  // namespace hexpane

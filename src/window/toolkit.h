@@ -19,16 +19,23 @@ public:
     QString Filter;      // "description|pattern", pairs separated by '|'
     QString FileName;    // the name the dialog opens with; the path chosen
 
-    // false when the user cancels
+    // false when the user cancels. ShowSave returns a name that exists only
+    // once the user has agreed to replace it.
     virtual bool ShowOpen() = 0;
     virtual bool ShowSave() = 0;
+    // A folder, which FileName then names; Filter and DefaultExt play no part.
+    virtual bool ShowFolder() = 0;
 };
 
-// Modal, one OK button, the caption "hexpane".
+// Modal, the caption "hexpane".
 class MessageBox {
 public:
     virtual ~MessageBox() = default;
+    // One OK button.
     virtual void show(QMessageBox::Icon icon, const QString& text) = 0;
+    // A button for each answer, the first the default, the last what Esc and
+    // the close box answer; the index of the answer given.
+    virtual int ask(QMessageBox::Icon icon, const QString& text, const QStringList& answers) = 0;
 };
 
 class QtCommonDialog final : public CommonDialog {
@@ -36,6 +43,7 @@ public:
     explicit QtCommonDialog(QWidget* parent) : parent_(parent) {}
     bool ShowOpen() override;
     bool ShowSave() override;
+    bool ShowFolder() override;
 
 private:
     bool show(bool save);
@@ -46,6 +54,7 @@ class QtMessageBox final : public MessageBox {
 public:
     explicit QtMessageBox(QWidget* parent) : parent_(parent) {}
     void show(QMessageBox::Icon icon, const QString& text) override;
+    int ask(QMessageBox::Icon icon, const QString& text, const QStringList& answers) override;
 
 private:
     QWidget* parent_;

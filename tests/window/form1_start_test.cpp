@@ -2,7 +2,6 @@
 // dropped onto the window, read exactly as the dialog's choice is; and the
 // memory an open frees given back to the system.
 #include <QCheckBox>
-#include <QDeadlineTimer>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -24,13 +23,6 @@ namespace hexpane::test {
 namespace {
 
 constexpr const char* kTwoPictures = "; Picture Data\r\n1: 00\r\n##### Picture logo\r\n; Picture Data\r\n1: FF\r\n";
-
-// Runs the window's events until done() or a deadline only a fault reaches.
-bool eventually(const std::function<bool()>& done) {
-    const QDeadlineTimer deadline(20'000);
-    while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return done();
-}
 
 class Starting : public WindowTest {
 protected:
@@ -143,7 +135,7 @@ TEST_F(Starting, AnOpenGivesTheMemoryOfThePicturesItReplacedBack) {
     malloc_trim(0);  // what the test itself freed is not counted
     const std::size_t before = residentBytes();
     dialog->answers.emplace_back(path);
-    QTest::mouseClick(form->cmdLoad, Qt::LeftButton);
+    clickOpen();
     ASSERT_EQ(form->lst->count(), 20'000);
     const std::size_t grown = residentBytes() - before;
     ASSERT_GT(grown, std::size_t(40) << 20);

@@ -175,7 +175,7 @@ TEST_F(Opening, CancelChangesNothing) {
     select(0);
     const QString caption = form->Label1->text();
     dialog->answers.emplace_back(std::nullopt);
-    QTest::mouseClick(form->cmdLoad, Qt::LeftButton);
+    clickOpen();
     EXPECT_EQ(dialog->calls.size(), 2u);
     EXPECT_EQ(form->lst->count(), 3);
     EXPECT_EQ(form->pictures.size(), 3u);
@@ -208,7 +208,7 @@ TEST_F(Opening, AFileThatCannotBeReadLeavesTheListAsItWas) {
     for (const auto& c : cases) {
         messages->shown.clear();
         dialog->answers.emplace_back(c.path);
-        QTest::mouseClick(form->cmdLoad, Qt::LeftButton);
+        clickOpen();
         ASSERT_EQ(messages->shown.size(), 1u) << c.what;
         EXPECT_EQ(messages->shown[0].first, QMessageBox::Critical) << c.what;
         EXPECT_TRUE(messages->shown[0].second.contains(QDir::toNativeSeparators(c.path))) << c.what;
@@ -227,7 +227,7 @@ TEST_F(Opening, AFileTooLargeForMemoryIsReportedAndTheListStays) {
 
     {
         const MemoryLimit limit(48 << 20);
-        QTest::mouseClick(form->cmdLoad, Qt::LeftButton);
+        clickOpen();
     }
 
     ASSERT_EQ(messages->shown.size(), 1u);

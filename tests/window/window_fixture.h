@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +38,13 @@ inline void writeFile(const QString& path, const std::string& bytes) {
 #else
 #define HEXPANE_SKIP_UNDER_ASAN() (void)0
 #endif
+
+// Runs the window's events until done() or a deadline only a fault reaches.
+inline bool eventually(const std::function<bool()>& done) {
+    const QDeadlineTimer deadline(20'000);
+    while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return done();
+}
 
 // map.txt: a few colours that tests can recognise; size.txt: a few sizes.
 inline constexpr const char* kTestMap = "00 000000\r\nFF FFFFFF\r\nA0 0000FF\r\nB1 00FF00\r\nC0 FF0000\r\n";
@@ -72,8 +81,14 @@ public:
         const QString path = dir.filePath(name);
         writeFile(path, patch);
         dialog->answers.emplace_back(path);
-        QTest::mouseClick(form->cmdLoad, Qt::LeftButton);
+        clickOpen();
         return path;
+    }
+
+    // A click on the open button, and the wait until what it began has ended.
+    void clickOpen() {
+        QTest::mouseClick(form->cmdLoad, Qt::LeftButton);
+        EXPECT_TRUE(eventually([&] { return !form->busy(); }));
     }
 
     void select(int row) {
