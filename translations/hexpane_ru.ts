@@ -1,4 +1,237 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
+<context>
+    <name>ImageFile</name>
+    <message>
+        <source>There is no picture to save.</source>
+        <translation>Нет картинки, которую можно сохранить.</translation>
+    </message>
+</context>
+<context>
+    <name>RegularFile</name>
+    <message>
+        <source>a folder</source>
+        <translation>папка</translation>
+    </message>
+    <message>
+        <source>a named pipe (FIFO)</source>
+        <translation>именованный канал (FIFO)</translation>
+    </message>
+    <message>
+        <source>a device</source>
+        <translation>устройство</translation>
+    </message>
+    <message>
+        <source>a socket</source>
+        <translation>сокет</translation>
+    </message>
+    <message>
+        <source>no regular file</source>
+        <translation>не обычный файл</translation>
+    </message>
+    <message>
+        <source>It is %1, not a regular file, so it was not read.</source>
+        <translation>Это %1, а не обычный файл, поэтому он не прочитан.</translation>
+    </message>
+</context>
+<context>
+    <name>SavedFile</name>
+    <message>
+        <source>There is not enough memory to save it.</source>
+        <translation>Не хватает памяти, чтобы его сохранить.</translation>
+    </message>
+    <message>
+        <source>Saving it was given up.</source>
+        <translation>Сохранение прервано.</translation>
+    </message>
+    <message>
+        <source>It is %1, not a regular file, so it was left as it is.</source>
+        <translation>Это %1, а не обычный файл, поэтому он оставлен как есть.</translation>
+    </message>
+    <message>
+        <source>It exists, so it was left as it is.</source>
+        <translation>Он уже есть, поэтому оставлен как есть.</translation>
+    </message>
+    <message>
+        <source>It is read-only, so it was left as it was.</source>
+        <translation>Он только для чтения, поэтому оставлен как был.</translation>
+    </message>
+    <message>
+        <source>The file system cannot set room aside for it</source>
+        <translation>Файловая система не может заранее выделить для него место</translation>
+    </message>
+    <message>
+        <source>%1
+No new file could be made beside it, so it could only be written in place; it was left as it was.</source>
+        <translation>%1
+Рядом с ним нельзя создать новый файл, так что его можно было записать только на месте; он оставлен как был.</translation>
+    </message>
+    <message>
+        <source>Cannot save %1:
+%2</source>
+        <translation>Не удаётся сохранить %1:
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>StartRequest</name>
+    <message>
+        <source>Usage: hexpane [FILE.vkp]</source>
+        <translation>Запуск: hexpane [ФАЙЛ.vkp]</translation>
+    </message>
+    <message>
+        <source>hexpane does not know the option %1, so it starts without opening a file.</source>
+        <translation>hexpane не знает параметра %1, поэтому запускается, не открывая файла.</translation>
+    </message>
+    <message>
+        <source>hexpane opens one patch file at a time, but was given %1:
+%2
+
+It starts without opening any of them.</source>
+        <translation>hexpane открывает один файл патча за раз, а получено их %1:
+%2
+
+Он запускается, не открывая ни одного из них.</translation>
+    </message>
+</context>
+<context>
+    <name>TableProblem</name>
+    <message>
+        <source>line %1: the code &quot;%2&quot; was already given on line %3; the first one is kept</source>
+        <translation>строка %1: код &quot;%2&quot; уже был задан в строке %3; оставлен первый</translation>
+    </message>
+    <message>
+        <source>line %1: the width times the height is too large a number; the line is skipped</source>
+        <translation>строка %1: ширина, умноженная на высоту, — слишком большое число; строка пропущена</translation>
+    </message>
+    <message>
+        <source>and %1 more repeated code</source>
+        <translation>и ещё повторённых кодов: %1</translation>
+    </message>
+    <message>
+        <source>and %1 more repeated codes</source>
+        <translation>и ещё повторённых кодов: %1</translation>
+    </message>
+    <message>
+        <source>and %1 more skipped line</source>
+        <translation>и ещё пропущенных строк: %1</translation>
+    </message>
+    <message>
+        <source>and %1 more skipped lines</source>
+        <translation>и ещё пропущенных строк: %1</translation>
+    </message>
+    <message>
+        <source>the file holds NUL bytes, so it is no plain 8-bit text file (saved as UTF-16, or not a text file at all?)</source>
+        <translation>в файле есть байты NUL, так что это не простой 8-битный текстовый файл (сохранён в UTF-16 или вовсе не текст?)</translation>
+    </message>
+    <message>
+        <source>it gives no colour to any pixel code, so every pixel is drawn black</source>
+        <translation>в ней нет цвета ни для одного кода пикселя, поэтому каждый пиксель рисуется чёрным</translation>
+    </message>
+    <message>
+        <source>it gives no usable size (a whole width and height of at least 1), so every picture shows Error</source>
+        <translation>в ней нет пригодного размера (целых ширины и высоты не меньше 1), поэтому каждая картинка показывает Error</translation>
+    </message>
+    <message>
+        <source>the file could not be read</source>
+        <translation>файл не удалось прочитать</translation>
+    </message>
+    <message>
+        <source>the file could not be read past line %1</source>
+        <translation>файл не удалось прочитать дальше строки %1</translation>
+    </message>
+    <message>
+        <source>the file has a problem</source>
+        <translation>с файлом что-то не так</translation>
+    </message>
+</context>
+<context>
+    <name>hexpane::Form1</name>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 МБ</translation>
+    </message>
+    <message>
+        <source>Some of the tables beside the program could not be read as they are; hexpane goes on with what it read.</source>
+        <translation>Некоторые таблицы рядом с программой не удалось прочитать как есть; hexpane работает с тем, что прочитал.</translation>
+    </message>
+    <message>
+        <source>Reading %1
+%2 of %3</source>
+        <translation>Чтение %1
+%2 из %3</translation>
+    </message>
+    <message>
+        <source>Cannot read %1:
+%2</source>
+        <translation>Не удаётся прочитать %1:
+%2</translation>
+    </message>
+    <message>
+        <source>The %1x%2 picture cannot be drawn: it is too large for the memory left or for the toolkit&apos;s images.</source>
+        <translation>Картинку %1x%2 нельзя нарисовать: она слишком велика для оставшейся памяти или для изображений Qt.</translation>
+    </message>
+</context>
+<context>
+    <name>hexpane::PictureActions</name>
+    <message>
+        <source>Save</source>
+        <translation>Сохранить</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>Не сохранять</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>The pictures replaced in %1 are not saved. Save the patch with them first?</source>
+        <translation>Картинки, заменённые в %1, не сохранены. Сначала сохранить патч с ними?</translation>
+    </message>
+</context>
+<context>
+    <name>hexpane::PictureMenu</name>
+    <message>
+        <source>Guessed sizes</source>
+        <translation>Подобранные размеры</translation>
+    </message>
+    <message>
+        <source>Replace picture from image…</source>
+        <translation>Заменить картинку изображением…</translation>
+    </message>
+    <message>
+        <source>Undo replacement</source>
+        <translation>Отменить замену</translation>
+    </message>
+    <message>
+        <source>Save patch as…</source>
+        <translation>Сохранить патч как…</translation>
+    </message>
+    <message>
+        <source>Export all pictures…</source>
+        <translation>Экспортировать все картинки…</translation>
+    </message>
+    <message>
+        <source>Copy picture</source>
+        <translation>Копировать картинку</translation>
+    </message>
+    <message>
+        <source>In the size table</source>
+        <translation>В таблице размеров</translation>
+    </message>
+    <message>
+        <source>No size has this pixel count</source>
+        <translation>Нет размера с таким числом пикселей</translation>
+    </message>
+</context>
+<context>
+    <name>hexpane::ProgressDialog</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
 </TS>
