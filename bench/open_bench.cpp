@@ -1,11 +1,10 @@
-// How soon the window answers again after a patch is chosen in the open
-// dialog, for the patches that used to freeze it: a million tiny pictures, and
-// 30 pictures with names of 1 MiB. Beside each, readPatch alone on the same
-// file in the same run: the goal is answering within that time plus 1 s.
-//
-// The time runs from the click on the open button (the dialog answers at once)
-// until the list is laid out and the whole window painted, the moment a click
-// would be taken.
+// Opening a patch while the window keeps answering: the read runs off the
+// window's thread, so the longest time the event loop is kept from its events
+// (goal: 100 ms) is measured while the generated 67 MB patch and a 1 GB one
+// open, and while the patches that used to freeze the window open: a million
+// tiny pictures, and 30 pictures with names of 1 MiB. Beside each, the time
+// until the open is complete and the list painted, and readPatch alone on the
+// same file in the same run.
 //
 // Then the memory the window keeps: resident size after opening a 200 MB patch,
 // and after opening a 16 KB one in its place; the goal is the size it had
@@ -15,6 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -55,6 +55,12 @@ void writeLongNames(const std::string& path) {
     }
 }
 
+// Shaped as real patches are, with 16-byte data lines, as the other benchmarks make them.
+template <std::uintmax_t kBytes>
+void writeGenerated(const std::string& path) {
+    bench::writePatch(path, kBytes, 16, bench::kListedShapes);
+}
+
 double readPatchMs(const std::string& path) {
     double best = 1e9;
     for (int run = 0; run < kRuns; ++run) {
@@ -67,16 +73,35 @@ double readPatchMs(const std::string& path) {
     return best;
 }
 
-double answeringMs(hexpane::Form1& form, hexpane::test::ScriptedDialog& dialog, const QString& path) {
-    double best = 1e9;
-    for (int run = 0; run < kRuns; ++run) {
+struct Opened {
+    double completeMs;       // from the click until the list is laid out and painted
+    double longestBlockMs;  // the longest the event loop went without handling its events
+};
+
+// The best of runs: the event loop's pulse is a timer of 1 ms, whose longest
+// gap, less the millisecond, is the longest the loop was kept busy.
+Opened open(hexpane::Form1& form, hexpane::test::ScriptedDialog& dialog, const QString& path, int runs = kRuns) {
+    Opened best{1e9, 1e9};
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer sinceBeat, timer;
+        double longest = 0;
+        QTimer pulse;
+        pulse.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&pulse, &QTimer::timeout, [&] {
+            longest = std::max(longest, double(sinceBeat.nsecsElapsed()) / 1e6 - 1);
+            sinceBeat.restart();
+        });
         dialog.answers.emplace_back(path);
-        QElapsedTimer timer;
         timer.start();
+        sinceBeat.start();
+        pulse.start(1);
         QTest::mouseClick(form.cmdLoad, Qt::LeftButton);
+        while (form.busy()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QCoreApplication::processEvents();  // the list's delayed layout
         form.repaint();
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+        const double complete = double(timer.nsecsElapsed()) / 1e6;
+        QCoreApplication::processEvents();
+        best = {std::min(best.completeMs, complete), std::min(best.longestBlockMs, longest)};
     }
     return best;
 }
@@ -94,11 +119,11 @@ void memoryKept(hexpane::Form1& form, hexpane::test::ScriptedDialog& dialog, con
     bench::writePatch(large.toStdString(), 200'000'000, 16, kShapes);
     bench::writePatch(small.toStdString(), 16'000, 16, std::span(kShapes).first(1));
     std::ofstream(dir.filePath("empty.vkp").toStdString());
-    answeringMs(form, dialog, dir.filePath("empty.vkp"));  // an empty list, as at start
+    open(form, dialog, dir.filePath("empty.vkp"), 1);  // an empty list, as at start
     const double before = residentMb();
-    answeringMs(form, dialog, large);
+    open(form, dialog, large, 1);
     const double afterLarge = residentMb();
-    answeringMs(form, dialog, small);
+    open(form, dialog, small, 1);
     const double afterSmall = residentMb();
     std::printf("memory: resident %.0f MB, %.0f MB with a 200 MB patch open, %.0f MB after a 16 KB patch replaced it\n",
                 before, afterLarge, afterSmall);
@@ -113,7 +138,10 @@ int main(int argc, char** argv) {
     const struct {
         const char* what;
         void (*write)(const std::string&);
-    } patches[] = {{"1,000,000 pictures", writeMillionPictures}, {"30 names of 1 MiB", writeLongNames}};
+    } patches[] = {{"the generated 67 MB patch", writeGenerated<std::uintmax_t{64} << 20>},
+                   {"a generated 1 GB patch", writeGenerated<std::uintmax_t{1} << 30>},
+                   {"1,000,000 pictures", writeMillionPictures},
+                   {"30 names of 1 MiB", writeLongNames}};
 
     auto scripted = std::make_unique<hexpane::test::ScriptedDialog>();
     hexpane::test::ScriptedDialog& dialog = *scripted;
@@ -124,9 +152,11 @@ int main(int argc, char** argv) {
         const QString path = dir.filePath("patch.vkp");
         patch.write(path.toStdString());
         const double read = readPatchMs(path.toStdString());
-        const double answer = answeringMs(form, dialog, path);
-        std::printf("open, %s: window answers after %.0f ms (readPatch alone: %.0f ms; goal at most %.0f ms)%s\n",
-                    patch.what, answer, read, read + 1000, form.lst->count() > 0 ? "" : " [nothing listed!]");
+        const Opened opened = open(form, dialog, path);
+        std::printf(
+            "open, %s: event loop blocked at most %.0f ms (goal 100 ms); complete after %.0f ms (readPatch alone: "
+            "%.0f ms)%s\n",
+            patch.what, opened.longestBlockMs, opened.completeMs, read, form.lst->count() > 0 ? "" : " [nothing listed!]");
     }
     return 0;
 }

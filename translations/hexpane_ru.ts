@@ -7,6 +7,21 @@
         <source>There is no picture to save.</source>
         <translation>Нет картинки, которую можно сохранить.</translation>
     </message>
+    <message>
+        <source>Cannot save %1: there is not enough memory to draw %2.</source>
+        <translation>Не удаётся сохранить %1: не хватает памяти, чтобы нарисовать %2.</translation>
+    </message>
+    <message>
+        <source>Cannot save %1: there is not enough memory to draw and encode %2.</source>
+        <translation>Не удаётся сохранить %1: не хватает памяти, чтобы нарисовать и закодировать %2.</translation>
+    </message>
+</context>
+<context>
+    <name>PaneFiles</name>
+    <message>
+        <source>a %1x%2 picture</source>
+        <translation>картинку %1x%2</translation>
+    </message>
 </context>
 <context>
     <name>RegularFile</name>
@@ -190,6 +205,74 @@ It starts without opening any of them.</source>
     <message>
         <source>The pictures replaced in %1 are not saved. Save the patch with them first?</source>
         <translation>Картинки, заменённые в %1, не сохранены. Сначала сохранить патч с ними?</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of the files to write are in %1 already.</source>
+        <translation>
+            <numerusform>%n из записываемых файлов уже есть в %1.</numerusform>
+            <numerusform>%n из записываемых файлов уже есть в %1.</numerusform>
+            <numerusform>%n из записываемых файлов уже есть в %1.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Replace them</source>
+        <translation>Заменить их</translation>
+    </message>
+    <message>
+        <source>Keep them</source>
+        <translation>Оставить их</translation>
+    </message>
+    <message>
+        <source>Exporting the pictures to %1
+%2 of %3</source>
+        <translation>Экспорт картинок в %1
+%2 из %3</translation>
+    </message>
+    <message>
+        <source>There is not enough memory to write picture %1.</source>
+        <translation>Не хватает памяти, чтобы записать картинку %1.</translation>
+    </message>
+    <message>
+        <source>Cannot create the folder %1:
+%2</source>
+        <translation>Не удаётся создать папку %1:
+%2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n files written to %1.</source>
+        <translation>
+            <numerusform>В %1 записан %n файл.</numerusform>
+            <numerusform>В %1 записано %n файла.</numerusform>
+            <numerusform>В %1 записано %n файлов.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The export was cancelled: the pictures after these were not written.</source>
+        <translation>Экспорт отменён: картинки после этих не записаны.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n files that were there already were kept as they are.</source>
+        <translation>
+            <numerusform>%n файл, который там уже был, оставлен как есть.</numerusform>
+            <numerusform>%n файла, которые там уже были, оставлены как есть.</numerusform>
+            <numerusform>%n файлов, которые там уже были, оставлены как есть.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n pictures have no known size, so no file was written for them:</source>
+        <translation>
+            <numerusform>У %n картинки нет известного размера, поэтому для неё не записано файлов:</numerusform>
+            <numerusform>У %n картинок нет известного размера, поэтому для них не записано файлов:</numerusform>
+            <numerusform>У %n картинок нет известного размера, поэтому для них не записано файлов:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>and %n more</source>
+        <translation>
+            <numerusform>и ещё %n</numerusform>
+            <numerusform>и ещё %n</numerusform>
+            <numerusform>и ещё %n</numerusform>
+        </translation>
     </message>
 </context>
 <context>

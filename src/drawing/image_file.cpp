@@ -4,6 +4,10 @@
 #include <QCoreApplication>
 #include <QImageWriter>
 
+#include <new>
+
+#include "files/path_bytes.h"
+
 namespace hexpane {
 
 // Encoded once the save may go ahead, so that a file refused costs no encoding.
@@ -17,6 +21,24 @@ QString saveImage(const QImage& image, const QString& path, const char* format, 
         if (!encoder.write(image)) return sink.fail(encoder.errorString());
         return sink.write(encoded.constData(), std::size_t(encoded.size()));
     });
+}
+
+SavedDrawing saveDrawing(const QString& path, const char* format, Existing existing, const QString& what,
+                         const std::function<QImage()>& draw) {
+    if (existing == Existing::Keep && nameTaken(path)) return {Saved::Kept, {}};
+    QString error;
+    try {
+        const QImage image = draw();
+        error = image.isNull() ? QCoreApplication::translate("ImageFile",
+                                                             "Cannot save %1: there is not enough memory to draw %2.")
+                                     .arg(shownPath(path), what)
+                               : saveImage(image, path, format, existing);
+    } catch (const std::bad_alloc&) {
+        error = QCoreApplication::translate("ImageFile", "Cannot save %1: there is not enough memory to draw and "
+                                                         "encode %2.")
+                    .arg(shownPath(path), what);
+    }
+    return {error.isEmpty() ? Saved::Written : Saved::Failed, error};
 }
 
 }  // namespace hexpane

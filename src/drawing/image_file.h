@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
+
 #include "files/saved_file.h"
 
 namespace hexpane {
@@ -14,5 +16,19 @@ namespace hexpane {
 // file that exists, or comes to be while this one is written, stays as it is.
 QString saveImage(const QImage& image, const QString& path, const char* format = "bmp",
                   Existing existing = Existing::Replace);
+
+// What became of an image to save.
+enum class Saved { Written, Kept, Failed };
+struct SavedDrawing {
+    Saved outcome;
+    QString error;  // for Failed: a message that names the file and gives the reason
+};
+
+// Saves the image draw makes as path in format. With Keep, a name already
+// taken (a dangling symbolic link too) is left as it is and nothing is drawn,
+// which costs more than looking. A null image, or running out of memory while
+// drawing or encoding, is told as a lack of memory to draw `what`.
+SavedDrawing saveDrawing(const QString& path, const char* format, Existing existing, const QString& what,
+                         const std::function<QImage()>& draw);
 
 }  // namespace hexpane

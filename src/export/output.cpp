@@ -1,7 +1,5 @@
 #include "export/output.h"
 
-#include <new>
-
 #include "drawing/image_file.h"
 #include "files/path_bytes.h"
 #include "files/saved_file.h"
@@ -10,10 +8,13 @@
 
 namespace hexpane {
 
+QString keptText(const QString& path) {
+    return QStringLiteral("%1 exists, so it was left as it is (--force replaces it).").arg(shownPath(path));
+}
+
 bool mayWrite(const QString& path, bool force, Report& report) {
     if (force || !nameTaken(path)) return true;
-    report.problem(ExitStatus::Incomplete,
-                   QStringLiteral("%1 exists, so it was left as it is (--force replaces it).").arg(shownPath(path)));
+    report.problem(ExitStatus::Incomplete, keptText(path));
     return false;
 }
 
@@ -25,20 +26,10 @@ QString noSizeText(const QString& patchPath, std::size_t index, const PictureRec
 
 bool saveDrawing(const QString& path, const char* format, bool force, const QString& what,
                  const std::function<QImage()>& draw, Report& report) {
-    if (!mayWrite(path, force, report)) return false;
-    QString error;
-    try {
-        const QImage image = draw();
-        error =
-            image.isNull()
-                ? QStringLiteral("Cannot save %1: there is not enough memory to draw %2.").arg(shownPath(path), what)
-                : saveImage(image, path, format, force ? Existing::Replace : Existing::Keep);
-    } catch (const std::bad_alloc&) {
-        error = QStringLiteral("Cannot save %1: there is not enough memory to draw and encode %2.")
-                    .arg(shownPath(path), what);
-    }
-    if (error.isEmpty()) return true;
-    report.problem(ExitStatus::Incomplete, error);
+    const SavedDrawing saved =
+        hexpane::saveDrawing(path, format, force ? Existing::Replace : Existing::Keep, what, draw);
+    if (saved.outcome == Saved::Written) return true;
+    report.problem(ExitStatus::Incomplete, saved.outcome == Saved::Kept ? keptText(path) : saved.error);
     return false;
 }
 

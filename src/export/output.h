@@ -17,6 +17,9 @@ namespace hexpane {
 // The line that tells a picture has no size, and what became of it.
 QString noSizeText(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QString& outcome);
 
+// The line that tells a file was left as it is, since it exists.
+QString keptText(const QString& path);
+
 // False, with a line on report, when something (a dangling symbolic link too)
 // already has this name and force is off.
 bool mayWrite(const QString& path, bool force, Report& report);

@@ -13,6 +13,7 @@
 
 #include "drawing/image_file.h"
 #include "drawing/on_threads.h"
+#include "drawing/pane_files.h"
 #include "export/output.h"
 #include "export/patch_input.h"
 #include "files/path_bytes.h"
@@ -24,21 +25,14 @@ namespace hexpane {
 
 namespace {
 
-QString filePath(const QString& folder, const QString& name) {
-    if (folder.isEmpty()) return name;
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
-}
-
 // Drawing, encoding and writing a file is mostly work for a core; new files are
 // not synced to the disk, so there is little waiting to overlap: one writer per core.
 unsigned writerCount() { return std::max(2u, coreCount()); }
 
-bool makeFolder(const QString& folder, Report& report) {
-    std::error_code error;
-    std::filesystem::create_directories(pathBytes(folder).toStdString(), error);
-    if (!error) return true;
-    report.problem(ExitStatus::Incomplete, QStringLiteral("Cannot create the folder %1: %2")
-                                               .arg(shownPath(folder), QString::fromStdString(error.message())));
+bool madeFolder(const QString& folder, Report& report) {
+    const QString error = makeFolder(folder);
+    if (error.isEmpty()) return true;
+    report.problem(ExitStatus::Incomplete, QStringLiteral("Cannot create the folder %1: %2").arg(shownPath(folder), error));
     return false;
 }
 
@@ -50,11 +44,14 @@ void writePicture(const QString& patchPath, std::size_t index, const PictureReco
                        noSizeText(patchPath, index, picture, QStringLiteral("so no file was written for it")));
         return;
     }
-    for (const auto& [hex, pane] : {std::pair{&picture.oldHex, "old"}, std::pair{&picture.newHex, "new"}}) {
-        const QString path = filePath(folder, pictureFileName(index, picture.name, pane, options.format));
-        saveDrawing(
-            path, options.format, options.force, QStringLiteral("a %1x%2 picture").arg(size->width).arg(size->height),
-            [&, &hex = hex] { return drawPane(*hex, *size, tables.colours, options.transparent); }, report);
+    const auto files = writePaneFiles(folder, index, picture.name, {picture.oldHex, picture.newHex}, *size,
+                                      tables.colours, options.transparent, options.format,
+                                      options.force ? Existing::Replace : Existing::Keep);
+    for (const PaneFile& file : files) {
+        if (file.saved.outcome != Saved::Written) {
+            report.problem(ExitStatus::Incomplete,
+                           file.saved.outcome == Saved::Kept ? keptText(file.path) : file.saved.error);
+        }
     }
 }
 
@@ -63,7 +60,7 @@ void writePicture(const QString& patchPath, std::size_t index, const PictureReco
 // (a process limit), the calling thread writes them all.
 void writePictures(const QString& patchPath, const std::vector<PictureRecord>& pictures, const QString& folder,
                    const Tables& tables, const ExportOptions& options, Report& report) {
-    if (!makeFolder(folder, report)) return;
+    if (!madeFolder(folder, report)) return;
     std::vector<Report> told(pictures.size(), Report::held());
     std::atomic<std::size_t> next = 0;
     const auto work = [&] {
@@ -97,10 +94,6 @@ bool foldersDiffer(const ExportOptions& options, Report& report) {
 }
 
 }  // namespace
-
-QString patchFolder(const QString& output, const QString& patchPath) {
-    return filePath(output, safeName(pathBytes(QFileInfo(patchPath).completeBaseName()).toStdString()));
-}
 
 void exportPatches(const ExportOptions& options, const Tables& tables, Report& report) {
     if (!foldersDiffer(options, report)) return;

@@ -12,10 +12,6 @@
 
 namespace hexpane {
 
-// The folder a patch's pictures go to: the output folder, then the patch's
-// file name without its extension, made safe as picture names are.
-QString patchFolder(const QString& output, const QString& patchPath);
-
 // Writes each patch's pictures into its folder under options.output, creating
 // it. A picture without a size is skipped, and a file that exists is kept
 // unless options.force; each is told to report.

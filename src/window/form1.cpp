@@ -236,7 +236,7 @@ void Form1::openPatch(const QString& path) {
     };
     auto read = std::make_shared<Read>();
     LongWork::Job job;
-    job.work = [read, path, hook = beforeReadChunk](ReadWatch& watch) {
+    job.work = [read, path, hook = beforeStep](ReadWatch& watch) {
         watch.beforeChunk = hook;
         read->pictures = readFile(path, readPatch, &read->error, &watch);
         if (watch.stop) release(read->pictures);

@@ -79,9 +79,9 @@ public:
     // Whether a long job (an open, an export) is under way.
     bool busy() const;
     LongWork* work() const { return work_; }
-    // Called on the reading thread before each chunk of a patch is read:
-    // tests slow an open down with it.
-    std::function<void()> beforeReadChunk;
+    // Called on the working thread before each chunk of a patch is read and
+    // each picture exported: tests slow the work down with it.
+    std::function<void()> beforeStep;
 
     // The selected picture drawn at size, until another is selected; shown in
     // the size label with a mark that it was chosen.

@@ -1,14 +1,44 @@
 #include "window/picture_actions.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
+#include <QSet>
 
+#include <algorithm>
+#include <climits>
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "drawing/on_threads.h"
+#include "drawing/pane_files.h"
 #include "files/path_bytes.h"
+#include "text/name_text.h"
+#include "text/picture_file_names.h"
 #include "window/form1.h"
+#include "window/long_work.h"
 #include "window/pane.h"
 #include "window/picture_list.h"
 
 namespace hexpane {
+
+namespace {
+
+// Of the problems of a long list, the first few are told.
+constexpr std::size_t kToldProblems = 5;
+
+}  // namespace
+
+// What an export of every picture came to.
+struct Exported {
+    QString folderError;
+    std::atomic<std::size_t> written{0}, kept{0};
+    std::mutex mutex;  // for the lists below
+    std::vector<std::size_t> noSize;
+    QStringList failures;
+    std::size_t failed = 0;
+};
 
 PictureActions::PictureActions(Form1& form) : QObject(&form), form_(form) {}
 
@@ -59,6 +89,123 @@ bool PictureActions::askToSave(const std::function<void()>& then) {
 void PictureActions::replaceFromImage() {}
 void PictureActions::replaceFrom(const QString&) {}
 void PictureActions::savePatchAs(const std::function<void()>&) {}
-void PictureActions::exportAll() {}
+
+// The first few items of a longer list, and how many more there are.
+QString PictureActions::listed(const QStringList& items, std::size_t count) {
+    const auto more = int(std::min<std::size_t>(count - std::size_t(items.size()), INT_MAX));
+    QString text = items.join(u'\n');
+    if (more > 0) text += u'\n' + tr("and %n more", "", more);
+    return text;
+}
+
+// The files to write that are there already: those the folder lists.
+std::size_t PictureActions::filesThere(const QString& folder) const {
+    const QDir dir(folder);
+    if (!dir.exists()) return 0;
+    const QStringList listed =
+        dir.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QSet<QString> there(listed.begin(), listed.end());
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < form_.pictures.size(); ++i) {
+        if (!pictureSize(form_.pictures[i], form_.tables)) continue;
+        for (const char* pane : {"old", "new"})
+            count += there.contains(pictureFileName(i, form_.pictures[i].name, pane, "bmp")) ? 1 : 0;
+    }
+    return count;
+}
+
+void PictureActions::exportAll() {
+    if (!canExport()) return;
+    CommonDialog& cd = *form_.cd;
+    cd.FileName = QString();
+    if (!cd.ShowFolder()) return;
+    const QString folder = patchFolder(cd.FileName, form_.patchPath);
+    Existing existing = Existing::Keep;
+    if (const std::size_t there = filesThere(folder); there > 0) {
+        const int answer = form_.messages().ask(
+            QMessageBox::Question,
+            tr("%n of the files to write are in %1 already.", "", int(std::min<std::size_t>(there, INT_MAX)))
+                .arg(shownPath(folder)),
+            {tr("Replace them"), tr("Keep them"), tr("Cancel")});
+        if (answer == 2) return;
+        if (answer == 0) existing = Existing::Replace;
+    }
+    auto exported = std::make_shared<Exported>();
+    const TransparentColour option = form_.transparentColour();
+    LongWork::Job job;
+    job.work = [this, exported, folder, existing, option, hook = form_.beforeStep](ReadWatch& watch) {
+        watch.total = form_.pictures.size();
+        exported->folderError = makeFolder(folder);
+        if (!exported->folderError.isEmpty()) return;
+        std::atomic<std::size_t> next = 0;
+        // Drawing, encoding and writing a file is mostly work for a core, as in hexpane-export.
+        runOnThreads(std::max(2u, coreCount()), [&] {
+            for (std::size_t i = next++; i < form_.pictures.size(); i = next++) {
+                if (hook) hook();
+                if (watch.stop) break;  // between files: each one written is whole
+                exportPicture(i, folder, option, existing, *exported);
+                ++watch.bytes;
+            }
+        });
+    };
+    job.text = [shown = shownPath(folder)](std::uint64_t done, std::uint64_t total) {
+        return tr("Exporting the pictures to %1\n%2 of %3").arg(shown).arg(done).arg(total);
+    };
+    job.done = [this, exported, folder](bool cancelled) { tellExported(*exported, folder, cancelled); };
+    form_.work()->start(std::move(job));
+    emit form_.stateChanged();
+}
+
+// On a thread of the export: nothing it reads changes while an export runs.
+void PictureActions::exportPicture(std::size_t i, const QString& folder, TransparentColour option, Existing existing,
+                                   Exported& exported) const {
+    const PictureRecord& picture = form_.pictures[i];
+    const std::optional<PictureSize> size = pictureSize(picture, form_.tables);
+    if (!size) {
+        const std::lock_guard lock(exported.mutex);
+        exported.noSize.push_back(i);
+        return;
+    }
+    try {
+        for (const PaneFile& file : writePaneFiles(folder, i, picture.name, {picture.oldHex, form_.newHex(i)}, *size,
+                                                   form_.colours, option, "bmp", existing)) {
+            if (file.saved.outcome == Saved::Written) ++exported.written;
+            if (file.saved.outcome == Saved::Kept) ++exported.kept;
+            if (file.saved.outcome != Saved::Failed) continue;
+            const std::lock_guard lock(exported.mutex);
+            if (std::size_t(exported.failures.size()) < kToldProblems) exported.failures << file.saved.error;
+            ++exported.failed;
+        }
+    } catch (const std::bad_alloc&) {
+        const std::lock_guard lock(exported.mutex);
+        if (std::size_t(exported.failures.size()) < kToldProblems)
+            exported.failures << tr("There is not enough memory to write picture %1.").arg(indexText(i));
+        ++exported.failed;
+    }
+}
+
+void PictureActions::tellExported(Exported& exported, const QString& folder, bool cancelled) {
+    if (!exported.folderError.isEmpty()) {
+        form_.messages().show(QMessageBox::Critical,
+                              tr("Cannot create the folder %1:\n%2").arg(shownPath(folder), exported.folderError));
+        return;
+    }
+    QStringList told = {tr("%n files written to %1.", "", int(exported.written)).arg(shownPath(folder))};
+    if (cancelled) told << tr("The export was cancelled: the pictures after these were not written.");
+    if (exported.kept > 0) told << tr("%n files that were there already were kept as they are.", "", int(exported.kept));
+    if (!exported.noSize.empty()) {
+        std::sort(exported.noSize.begin(), exported.noSize.end());
+        QStringList names;
+        for (std::size_t k = 0; k < std::min(exported.noSize.size(), kToldProblems); ++k) {
+            const std::size_t i = exported.noSize[k];
+            names << QStringLiteral("%1 %2").arg(indexText(i), displayName(form_.pictures[i].name));
+        }
+        told << tr("%n pictures have no known size, so no file was written for them:", "", int(exported.noSize.size())) +
+                    u'\n' + listed(names, exported.noSize.size());
+    }
+    if (exported.failed > 0) told << listed(exported.failures, exported.failed);
+    const bool troubled = cancelled || exported.failed > 0 || !exported.noSize.empty();
+    form_.messages().show(troubled ? QMessageBox::Warning : QMessageBox::Information, told.join(QStringLiteral("\n\n")));
+}
 
 }  // namespace hexpane

@@ -8,11 +8,16 @@
 #include <QObject>
 #include <QString>
 
+#include <cstddef>
 #include <functional>
+
+#include "files/saved_file.h"
+#include "picture/render.h"
 
 namespace hexpane {
 
 class Form1;
+struct Exported;
 
 class PictureActions final : public QObject {
     Q_OBJECT
@@ -47,6 +52,11 @@ public:
 
 private:
     void replaced(int row);
+    std::size_t filesThere(const QString& folder) const;
+    void exportPicture(std::size_t i, const QString& folder, TransparentColour option, Existing existing,
+                       Exported& exported) const;
+    void tellExported(Exported& exported, const QString& folder, bool cancelled);
+    static QString listed(const QStringList& items, std::size_t count);
 
     Form1& form_;
 };

@@ -1,11 +1,9 @@
 // The context menu as a user reaches it, by the mouse and by the keyboard:
 // its entries and which are greyed, the sizes it offers and what choosing one
 // draws, Copy picture, and its words in Russian.
-#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 
 #include "picture/size_guess.h"
@@ -33,13 +31,6 @@ protected:
         load(kPatch);
     }
 
-    // The menu that popped up; null when none did.
-    static QMenu* popup() {
-        QMenu* menu = nullptr;
-        eventually([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr; });
-        return menu;
-    }
-
     // A right click on a point of the window, delivered as the window system delivers it.
     QMenu* rightClick(QWidget* widget, QPoint at) {
         QTest::mouseClick(form->windowHandle(), Qt::RightButton, {}, widget->mapTo(form.get(), at));
@@ -50,33 +41,11 @@ protected:
         return rightClick(form->lst->viewport(), item.center());
     }
 
-    // Each entry's text, "(off)" after one that is greyed.
-    static QStringList entries(const QMenu* menu) {
-        QStringList texts;
-        for (const QAction* action : menu->actions()) {
-            if (!action->isSeparator()) texts << action->text() + (action->isEnabled() ? "" : " (off)");
-        }
-        return texts;
-    }
-
-    static QAction* entry(const QMenu* menu, const QString& text) {
-        for (QAction* action : menu->actions()) {
-            if (action->text() == text) return action;
-        }
-        return nullptr;
-    }
-
     // The submenu of sizes, opened by the keyboard from the menu.
     static QMenu* sizes(QMenu* menu) {
         menu->setActiveAction(menu->actions().constFirst());
         QTest::keyClick(menu, Qt::Key_Right);
         return popup();
-    }
-
-    static void choose(QMenu* menu, const QString& text) {
-        QAction* action = entry(menu, text);
-        ASSERT_NE(action, nullptr) << text.toStdString() << " in " << entries(menu).join(", ").toStdString();
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
     }
 
     // The new pane against drawPane at size.

@@ -6,10 +6,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-
 #include "window/long_work.h"
 #include "window/pane.h"
 #include "window_fixture.h"
@@ -20,37 +16,13 @@ namespace {
 constexpr const char* kTwoPictures = "##### Picture one\r\n; Picture Data\r\n1: A0B1C2D3 C2D3FFFF\r\n"
                                      "##### Picture two\r\n; Picture Data\r\n1: FF0000FF 00FFFF00\r\n";
 
-// Holds the reading thread before its tenth chunk (the reader's chunks grow
-// from a few kilobytes) until opened, or until a deadline only a fault reaches.
-class Gate {
-public:
-    void wait() {
-        std::unique_lock lock(mutex_);
-        if (++chunks_ < 10) return;
-        changed_.wait_for(lock, std::chrono::seconds(60), [this] { return open_; });
-    }
-    void open() {
-        {
-            const std::lock_guard lock(mutex_);
-            open_ = true;
-        }
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int chunks_ = 0;
-    bool open_ = false;
-};
-
 class SlowOpen : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
         load(kTwoPictures);
         select(1);
-        form->beforeReadChunk = [this] { gate.wait(); };
+        form->beforeStep = [this] { gate.wait(); };  // the reader's chunks grow from a few kilobytes
         // Three chunks of a megabyte and some: one picture
         slow = dir.filePath("slow.vkp");
         writeFile(slow, "; Picture Data\r\n1: " + std::string(std::size_t(3) << 20, 'F') + "\r\n");
@@ -65,7 +37,7 @@ protected:
                    : nullptr;
     }
 
-    Gate gate;
+    Gate gate{10};
     QString slow;
 };
 

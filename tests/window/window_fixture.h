@@ -2,9 +2,11 @@
 // its dialog and message box answered by the test.
 #pragma once
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,8 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +49,63 @@ inline bool eventually(const std::function<bool()>& done) {
     const QDeadlineTimer deadline(20'000);
     while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     return done();
+}
+
+// Holds the working thread at its step `held` and those after (Form1::beforeStep)
+// until opened, or until a deadline only a fault reaches.
+class Gate {
+public:
+    explicit Gate(int held) : held_(held) {}
+    void wait() {
+        std::unique_lock lock(mutex_);
+        if (++steps_ < held_) return;
+        changed_.wait_for(lock, std::chrono::seconds(60), [this] { return open_; });
+    }
+    void open() {
+        {
+            const std::lock_guard lock(mutex_);
+            open_ = true;
+        }
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    const int held_;
+    int steps_ = 0;
+    bool open_ = false;
+};
+
+// The menu that popped up; null when none did.
+inline QMenu* popup() {
+    QMenu* menu = nullptr;
+    eventually([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr; });
+    return menu;
+}
+
+// Each entry's text, "(off)" after one that is greyed.
+inline QStringList entries(const QMenu* menu) {
+    QStringList texts;
+    for (const QAction* action : menu->actions()) {
+        if (!action->isSeparator()) texts << action->text() + (action->isEnabled() ? "" : " (off)");
+    }
+    return texts;
+}
+
+inline QAction* entry(const QMenu* menu, const QString& text) {
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text) return action;
+    }
+    return nullptr;
+}
+
+// A click on the entry of that text.
+inline void choose(QMenu* menu, const QString& text) {
+    ASSERT_NE(menu, nullptr);
+    QAction* action = entry(menu, text);
+    ASSERT_NE(action, nullptr) << text.toStdString() << " in " << entries(menu).join(", ").toStdString();
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
 }
 
 // map.txt: a few colours that tests can recognise; size.txt: a few sizes.
@@ -89,6 +151,13 @@ public:
     void clickOpen() {
         QTest::mouseClick(form->cmdLoad, Qt::LeftButton);
         EXPECT_TRUE(eventually([&] { return !form->busy(); }));
+    }
+
+    // The list's context menu by the keyboard, and a click on an entry.
+    void fromMenu(const QString& text) {
+        form->lst->setFocus();
+        QTest::keyClick(form->lst, Qt::Key_F10, Qt::ShiftModifier);
+        choose(popup(), text);
     }
 
     void select(int row) {
