@@ -74,7 +74,7 @@ double readPatchMs(const std::string& path) {
 }
 
 struct Opened {
-    double completeMs;       // from the click until the list is laid out and painted
+    double completeMs;      // from the click until the list is laid out and painted
     double longestBlockMs;  // the longest the event loop went without handling its events
 };
 
@@ -156,7 +156,8 @@ int main(int argc, char** argv) {
         std::printf(
             "open, %s: event loop blocked at most %.0f ms (goal 100 ms); complete after %.0f ms (readPatch alone: "
             "%.0f ms)%s\n",
-            patch.what, opened.longestBlockMs, opened.completeMs, read, form.lst->count() > 0 ? "" : " [nothing listed!]");
+            patch.what, opened.longestBlockMs, opened.completeMs, read,
+            form.lst->count() > 0 ? "" : " [nothing listed!]");
     }
     return 0;
 }

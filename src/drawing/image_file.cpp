@@ -29,13 +29,14 @@ SavedDrawing saveDrawing(const QString& path, const char* format, Existing exist
     QString error;
     try {
         const QImage image = draw();
-        error = image.isNull() ? QCoreApplication::translate("ImageFile",
-                                                             "Cannot save %1: there is not enough memory to draw %2.")
-                                     .arg(shownPath(path), what)
-                               : saveImage(image, path, format, existing);
+        error = image.isNull()
+                    ? QCoreApplication::translate("ImageFile", "Cannot save %1: there is not enough memory to draw %2.")
+                          .arg(shownPath(path), what)
+                    : saveImage(image, path, format, existing);
     } catch (const std::bad_alloc&) {
-        error = QCoreApplication::translate("ImageFile", "Cannot save %1: there is not enough memory to draw and "
-                                                         "encode %2.")
+        error = QCoreApplication::translate("ImageFile",
+                                            "Cannot save %1: there is not enough memory to draw and "
+                                            "encode %2.")
                     .arg(shownPath(path), what);
     }
     return {error.isEmpty() ? Saved::Written : Saved::Failed, error};

@@ -31,8 +31,7 @@ std::array<PaneFile, 2> writePaneFiles(const QString& folder, std::size_t index,
                                        std::array<std::string_view, 2> hex, PictureSize size,
                                        const ColourTable& colours, TransparentColour option, const char* format,
                                        Existing existing) {
-    const QString what =
-        QCoreApplication::translate("PaneFiles", "a %1x%2 picture").arg(size.width).arg(size.height);
+    const QString what = QCoreApplication::translate("PaneFiles", "a %1x%2 picture").arg(size.width).arg(size.height);
     std::array<PaneFile, 2> files;
     for (std::size_t pane = 0; pane < 2; ++pane) {
         files[pane].path = filePath(folder, pictureFileName(index, name, pane == 0 ? "old" : "new", format));

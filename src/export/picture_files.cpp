@@ -32,7 +32,8 @@ unsigned writerCount() { return std::max(2u, coreCount()); }
 bool madeFolder(const QString& folder, Report& report) {
     const QString error = makeFolder(folder);
     if (error.isEmpty()) return true;
-    report.problem(ExitStatus::Incomplete, QStringLiteral("Cannot create the folder %1: %2").arg(shownPath(folder), error));
+    report.problem(ExitStatus::Incomplete,
+                   QStringLiteral("Cannot create the folder %1: %2").arg(shownPath(folder), error));
     return false;
 }
 
@@ -44,9 +45,9 @@ void writePicture(const QString& patchPath, std::size_t index, const PictureReco
                        noSizeText(patchPath, index, picture, QStringLiteral("so no file was written for it")));
         return;
     }
-    const auto files = writePaneFiles(folder, index, picture.name, {picture.oldHex, picture.newHex}, *size,
-                                      tables.colours, options.transparent, options.format,
-                                      options.force ? Existing::Replace : Existing::Keep);
+    const auto files =
+        writePaneFiles(folder, index, picture.name, {picture.oldHex, picture.newHex}, *size, tables.colours,
+                       options.transparent, options.format, options.force ? Existing::Replace : Existing::Keep);
     for (const PaneFile& file : files) {
         if (file.saved.outcome != Saved::Written) {
             report.problem(ExitStatus::Incomplete,

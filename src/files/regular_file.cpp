@@ -37,7 +37,8 @@ RegularFile::RegularFile(const QString& path) {
     if (::fstat(fd_, &status) != 0) {
         error_ = qt_error_string(errno);
     } else if (!S_ISREG(status.st_mode)) {
-        error_ = QCoreApplication::translate("RegularFile", "It is %1, not a regular file, so it was not read.").arg(fileKind(status.st_mode));
+        error_ = QCoreApplication::translate("RegularFile", "It is %1, not a regular file, so it was not read.")
+                     .arg(fileKind(status.st_mode));
     } else {
         left_ = status.st_size;
     }

@@ -130,7 +130,8 @@ QString refusal(const Place& place, const Target& target, Existing existing) {
         return QCoreApplication::translate("SavedFile", "It is %1, not a regular file, so it was left as it is.")
             .arg(fileKind(target.status.st_mode));
     }
-    if (existing == Existing::Keep) return QCoreApplication::translate("SavedFile", "It exists, so it was left as it is.");
+    if (existing == Existing::Keep)
+        return QCoreApplication::translate("SavedFile", "It exists, so it was left as it is.");
     if (target.kind == Kind::Regular &&
         ((target.status.st_mode & 0222) == 0 ||
          (::faccessat(place.folder.get(), place.name.constData(), W_OK, AT_EACCESS) != 0 && errno == EACCES))) {
@@ -210,9 +211,12 @@ QString replaceInPlace(const Place& place, const Producer& write) {
         (void)::ftruncate(file.get(), status.st_size);
         const timespec times[2] = {status.st_atim, status.st_mtim};
         (void)::futimens(file.get(), times);
-        const QString reason = error == EOPNOTSUPP ? QCoreApplication::translate("SavedFile", "The file system cannot set room aside for it")
+        const QString reason = error == EOPNOTSUPP ? QCoreApplication::translate(
+                                                         "SavedFile", "The file system cannot set room aside for it")
                                                    : qt_error_string(error);
-        return QCoreApplication::translate("SavedFile", "%1\nNo new file could be made beside it, so it could only be written in place; "
+        return QCoreApplication::translate(
+                   "SavedFile",
+                   "%1\nNo new file could be made beside it, so it could only be written in place; "
                    "it was left as it was.")
             .arg(reason);
     }

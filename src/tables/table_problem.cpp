@@ -35,8 +35,7 @@ std::string describe(const TableProblem& problem, const std::function<std::strin
     return fillWording(said.text, said.arguments);
 }
 
-TableProblemWording wording(const TableProblem& problem,
-                            const std::function<std::string(std::string_view)>& codeText) {
+TableProblemWording wording(const TableProblem& problem, const std::function<std::string(std::string_view)>& codeText) {
     const auto number = [](std::size_t n) { return std::to_string(n); };
     switch (problem.kind) {
     case TableProblemKind::RepeatedCode:

@@ -46,8 +46,7 @@ struct TableProblemWording {
     std::vector<std::string> arguments;
 };
 inline constexpr const char* kTableProblemContext = "TableProblem";
-TableProblemWording wording(const TableProblem& problem,
-                            const std::function<std::string(std::string_view)>& codeText);
+TableProblemWording wording(const TableProblem& problem, const std::function<std::string(std::string_view)>& codeText);
 // text with each %N (1 to 9) replaced by arguments[N - 1], in one pass.
 std::string fillWording(std::string_view text, const std::vector<std::string>& arguments);
 

@@ -4,11 +4,11 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QLocale>
-#include <QMimeData>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLocale>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>

@@ -28,10 +28,11 @@ StartRequest readCommandLine(int argc, const char* const* argv) {
         if (options && argument == "--") {
             options = false;
         } else if (options && argument.size() > 1 && argument.front() == '-') {
-            return {{}, QCoreApplication::translate(
-                            "StartRequest", "hexpane does not know the option %1, so it starts without opening a file.")
-                                .arg(shownArgument(argv[i])) +
-                            QStringLiteral("\n\n") + usage()};
+            return {{},
+                    QCoreApplication::translate(
+                        "StartRequest", "hexpane does not know the option %1, so it starts without opening a file.")
+                            .arg(shownArgument(argv[i])) +
+                        QStringLiteral("\n\n") + usage()};
         } else {
             files << pathFromBytes(QByteArrayView(argv[i]));
         }
@@ -41,12 +42,13 @@ StartRequest readCommandLine(int argc, const char* const* argv) {
         QStringList shown;
         for (const QString& file : files.first(std::min(files.size(), kShown))) shown << shownPath(file);
         if (files.size() > kShown) shown << QStringLiteral("…");
-        return {{}, QCoreApplication::translate("StartRequest",
-                                                "hexpane opens one patch file at a time, but was given %1:\n%2\n\n"
-                                                "It starts without opening any of them.")
-                                .arg(files.size())
-                                .arg(shown.join(u'\n')) +
-                            QStringLiteral("\n\n") + usage()};
+        return {{},
+                QCoreApplication::translate("StartRequest",
+                                            "hexpane opens one patch file at a time, but was given %1:\n%2\n\n"
+                                            "It starts without opening any of them.")
+                        .arg(files.size())
+                        .arg(shown.join(u'\n')) +
+                    QStringLiteral("\n\n") + usage()};
     }
     return {files.value(0), {}};
 }

@@ -6,8 +6,8 @@
 #include <QSet>
 
 #include <algorithm>
-#include <climits>
 #include <atomic>
+#include <climits>
 #include <memory>
 #include <mutex>
 
@@ -102,8 +102,7 @@ QString PictureActions::listed(const QStringList& items, std::size_t count) {
 std::size_t PictureActions::filesThere(const QString& folder) const {
     const QDir dir(folder);
     if (!dir.exists()) return 0;
-    const QStringList listed =
-        dir.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList listed = dir.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
     const QSet<QString> there(listed.begin(), listed.end());
     std::size_t count = 0;
     for (std::size_t i = 0; i < form_.pictures.size(); ++i) {
@@ -192,7 +191,8 @@ void PictureActions::tellExported(Exported& exported, const QString& folder, boo
     }
     QStringList told = {tr("%n files written to %1.", "", int(exported.written)).arg(shownPath(folder))};
     if (cancelled) told << tr("The export was cancelled: the pictures after these were not written.");
-    if (exported.kept > 0) told << tr("%n files that were there already were kept as they are.", "", int(exported.kept));
+    if (exported.kept > 0)
+        told << tr("%n files that were there already were kept as they are.", "", int(exported.kept));
     if (!exported.noSize.empty()) {
         std::sort(exported.noSize.begin(), exported.noSize.end());
         QStringList names;
@@ -200,12 +200,14 @@ void PictureActions::tellExported(Exported& exported, const QString& folder, boo
             const std::size_t i = exported.noSize[k];
             names << QStringLiteral("%1 %2").arg(indexText(i), displayName(form_.pictures[i].name));
         }
-        told << tr("%n pictures have no known size, so no file was written for them:", "", int(exported.noSize.size())) +
+        told << tr("%n pictures have no known size, so no file was written for them:", "",
+                   int(exported.noSize.size())) +
                     u'\n' + listed(names, exported.noSize.size());
     }
     if (exported.failed > 0) told << listed(exported.failures, exported.failed);
     const bool troubled = cancelled || exported.failed > 0 || !exported.noSize.empty();
-    form_.messages().show(troubled ? QMessageBox::Warning : QMessageBox::Information, told.join(QStringLiteral("\n\n")));
+    form_.messages().show(troubled ? QMessageBox::Warning : QMessageBox::Information,
+                          told.join(QStringLiteral("\n\n")));
 }
 
 }  // namespace hexpane

@@ -42,9 +42,8 @@ PictureMenu::PictureMenu(Form1& form) : QObject(&form), form_(form) {
     connect(exportAll, &QAction::triggered, actions, &PictureActions::exportAll);
     copy = new QAction(tr("Copy picture"), this);
     copy->setShortcut(QKeySequence::Copy);
-    connect(copy, &QAction::triggered, actions, [this, actions] {
-        actions->copyPicture(std::exchange(copiedPane_, 1));
-    });
+    connect(copy, &QAction::triggered, actions,
+            [this, actions] { actions->copyPicture(std::exchange(copiedPane_, 1)); });
     // The shortcuts work wherever the focus is in the window.
     for (QAction* action : {save, copy}) {
         action->setShortcutContext(Qt::WindowShortcut);

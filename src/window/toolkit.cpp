@@ -53,7 +53,7 @@ int QtMessageBox::ask(QMessageBox::Icon icon, const QString& text, const QString
     QMessageBox box(icon, QStringLiteral("hexpane"), text, QMessageBox::NoButton, parent_);
     QList<QAbstractButton*> buttons;
     for (qsizetype i = 0; i < answers.size(); ++i) {
-        const QMessageBox::ButtonRole role = i == 0                  ? QMessageBox::AcceptRole
+        const QMessageBox::ButtonRole role = i == 0                    ? QMessageBox::AcceptRole
                                              : i + 1 == answers.size() ? QMessageBox::RejectRole
                                                                        : QMessageBox::DestructiveRole;
         buttons << box.addButton(answers[i], role);

@@ -13,7 +13,8 @@ namespace {
 // Loaded into an installed translator, or none.
 std::unique_ptr<QTranslator> loaded(const QLocale& locale, const QString& name, const QString& folder) {
     auto translator = std::make_unique<QTranslator>();
-    if (!translator->load(locale, name, QStringLiteral("_"), folder) || !QCoreApplication::installTranslator(translator.get()))
+    if (!translator->load(locale, name, QStringLiteral("_"), folder) ||
+        !QCoreApplication::installTranslator(translator.get()))
         return nullptr;
     return translator;
 }

@@ -12,8 +12,8 @@
 #include "export/picture_files.h"
 #include "run_export.h"
 #include "text/picture_file_names.h"
-#include "window/pane.h"
 #include "window/long_work.h"
+#include "window/pane.h"
 #include "window/save_icon.h"
 #include "window/window_fixture.h"
 
@@ -68,7 +68,8 @@ TEST_F(MatchesTheWindow, EveryPaneIsTheWindowsBitmapByteForByte) {
 // Every file of folder (its names and bytes), and only those.
 std::map<QString, QByteArray> filesIn(const QString& folder) {
     std::map<QString, QByteArray> files;
-    for (const QString& name : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+    for (const QString& name :
+         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
         files[name] = readBytes(folder + u'/' + name);
     return files;
 }

@@ -50,8 +50,8 @@ protected:
 
     // The new pane against drawPane at size.
     void expectDrawnAt(PictureSize size, int row) const {
-        const QImage drawn = drawPane(form->newHex(std::size_t(row)), size, form->colours,
-                                      TransparentColour::Form, form->pic[1]->palette());
+        const QImage drawn = drawPane(form->newHex(std::size_t(row)), size, form->colours, TransparentColour::Form,
+                                      form->pic[1]->palette());
         EXPECT_EQ(form->pic[1]->image(), drawn.convertToFormat(form->pic[1]->image().format()));
         EXPECT_EQ(form->pic[1]->drawingSize(), QSize(size.width, size.height));
     }
@@ -72,9 +72,9 @@ TEST_F(Menu, ShiftF10OpensItOnTheSelectedNameAndBelowTheNamesNothingIsSelected) 
     QTest::keyClick(form->lst, Qt::Key_F10, Qt::ShiftModifier);
     QMenu* menu = popup();
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(entries(menu), QStringList({"Guessed sizes (off)", "Replace picture from image… (off)",
-                                          "Undo replacement (off)", "Save patch as…", "Export all pictures…",
-                                          "Copy picture (off)"}));
+    EXPECT_EQ(entries(menu),
+              QStringList({"Guessed sizes (off)", "Replace picture from image… (off)", "Undo replacement (off)",
+                           "Save patch as…", "Export all pictures…", "Copy picture (off)"}));
     QTest::keyClick(menu, Qt::Key_Escape);
 }
 
@@ -109,7 +109,8 @@ TEST_F(Menu, APictureWithoutATableSizeIsDrawnAtAGuess) {
     ASSERT_NE(offered, nullptr);
     // The guesser's sizes in its order, and no table section.
     QStringList guessed;
-    for (const SizeGuess& guess : guessSizes(form->pictures[kSeven].newHex, form->pictures[kSeven].oldHex, form->colours))
+    for (const SizeGuess& guess :
+         guessSizes(form->pictures[kSeven].newHex, form->pictures[kSeven].oldHex, form->colours))
         guessed << QString("%1 × %2").arg(guess.size.width).arg(guess.size.height);
     EXPECT_EQ(entries(offered), guessed);
     choose(offered, "1 × 7");

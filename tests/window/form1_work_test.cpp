@@ -13,8 +13,9 @@
 namespace hexpane::test {
 namespace {
 
-constexpr const char* kTwoPictures = "##### Picture one\r\n; Picture Data\r\n1: A0B1C2D3 C2D3FFFF\r\n"
-                                     "##### Picture two\r\n; Picture Data\r\n1: FF0000FF 00FFFF00\r\n";
+constexpr const char* kTwoPictures =
+    "##### Picture one\r\n; Picture Data\r\n1: A0B1C2D3 C2D3FFFF\r\n"
+    "##### Picture two\r\n; Picture Data\r\n1: FF0000FF 00FFFF00\r\n";
 
 class SlowOpen : public WindowTest {
 protected:
@@ -46,8 +47,7 @@ TEST_F(SlowOpen, ShowsTheBytesReadAndCancelsWithNothingChanged) {
     ASSERT_NE(progress, nullptr);
     EXPECT_TRUE(form->busy());
     const QString text = progress->findChild<QLabel*>()->text();
-    const QRegularExpressionMatch said =
-        QRegularExpression(R"(^Reading (.*)\n(\d+\.\d) MB of 3\.1 MB$)").match(text);
+    const QRegularExpressionMatch said = QRegularExpression(R"(^Reading (.*)\n(\d+\.\d) MB of 3\.1 MB$)").match(text);
     ASSERT_TRUE(said.hasMatch()) << text.toStdString();
     EXPECT_EQ(said.captured(1), slow);
     EXPECT_GT(said.captured(2).toDouble(), 0);

@@ -18,8 +18,8 @@
 #include <condition_variable>
 #include <fstream>
 #include <functional>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
