@@ -1,6 +1,5 @@
 #include "import/run.h"
 
-#include <QBuffer>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -9,12 +8,13 @@
 #include <optional>
 
 #include "drawing/drawing.h"
+#include "drawing/image_reading.h"
+#include "drawing/picture_import.h"
+#include "files/patch_copy.h"
 #include "files/path_bytes.h"
 #include "files/regular_file.h"
 #include "files/saved_file.h"
 #include "import/image_names.h"
-#include "import/patch_copy.h"
-#include "import/picture_import.h"
 #include "report/command_line.h"
 #include "text/name_text.h"
 #include "text/picture_file_names.h"
@@ -64,52 +64,14 @@ std::map<std::size_t, QString> imagesByPicture(const std::vector<NamedImage>& im
     return byPicture;
 }
 
-QByteArray readAll(std::istream& in) {
-    QByteArray bytes;
-    constexpr qsizetype kChunk = qsizetype{1} << 16;
-    for (qsizetype got = kChunk; got == kChunk;) {
-        const qsizetype held = bytes.size();
-        bytes.resize(held + kChunk);
-        in.read(bytes.data() + held, kChunk);
-        got = qsizetype(in.gcount());
-        bytes.resize(held + got);
-    }
-    return bytes;
-}
-
 // The image at its picture's size, or a null one with the reason told.
 QImage readImage(const QString& path, PictureSize size, const QString& picture, Report& report) {
-    const auto refuse = [&](ExitStatus status, const QString& why) {
-        report.problem(status, QStringLiteral("%1: %2").arg(shownPath(path), why));
-        return QImage();
-    };
-    QString error;
-    QByteArray bytes = readFile(path, readAll, &error);
-    if (!error.isEmpty()) return refuse(ExitStatus::Failed, QStringLiteral("cannot read it:\n%1").arg(error));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    // By its content, whatever its name says; only the two formats the exporter writes.
-    if (const QByteArray format = reader.format(); format != "bmp" && format != "png")
-        return refuse(ExitStatus::Failed, QStringLiteral("cannot read it: it is no .bmp or .png image."));
-    // The size is known before the pixels are decoded, which a file claiming a huge size would exhaust memory with.
-    const auto wrongSize = [&](QSize found) {
-        return refuse(ExitStatus::Incomplete, QStringLiteral("it is %1x%2, but picture %3 is %4x%5.")
-                                                  .arg(found.width())
-                                                  .arg(found.height())
-                                                  .arg(picture)
-                                                  .arg(size.width)
-                                                  .arg(size.height));
-    };
-    const QSize wanted(size.width, size.height);
-    if (reader.size().isValid() && reader.size() != wanted) return wrongSize(reader.size());
-    QImage image = reader.read();
-    if (image.isNull()) {
-        return refuse(ExitStatus::Failed,
-                      QStringLiteral("cannot read it as a .bmp or .png image: %1").arg(reader.errorString()));
+    ImageRead read = hexpane::readImage(path, size, picture);
+    if (read.image.isNull()) {
+        report.problem(read.otherSize ? ExitStatus::Incomplete : ExitStatus::Failed,
+                       QStringLiteral("%1: %2").arg(shownPath(path), read.reason));
     }
-    if (image.size() != wanted) return wrongSize(image.size());
-    return image;
+    return std::move(read.image);
 }
 
 struct Outcome {
@@ -161,7 +123,8 @@ void Import::picture(std::size_t index, const QString& imagePath, Report& report
     }
     const QImage image = readImage(imagePath, *size, pictureText(index, picture), report);
     if (image.isNull()) return;
-    const ImportRules rules{tables_.colours, options_.transparent, codes_, options_.nearest};
+    const ImportRules rules{tables_.colours, options_.transparent, codes_, options_.nearest,
+                            QStringLiteral(" --nearest gives each the code of the nearest colour.")};
     ImportedPicture imported = importImage(image, picture.newHex, rules);
     for (const QString& problem : imported.problems)
         report.problem(ExitStatus::Incomplete, QStringLiteral("%1: %2").arg(shownPath(imagePath), problem));

@@ -2,18 +2,26 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QSet>
 
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <map>
 #include <memory>
 #include <mutex>
 
+#include "drawing/image_reading.h"
 #include "drawing/on_threads.h"
 #include "drawing/pane_files.h"
+#include "drawing/picture_import.h"
+#include "drawing/pixel_codes.h"
+#include "files/patch_copy.h"
 #include "files/path_bytes.h"
+#include "files/regular_file.h"
 #include "text/name_text.h"
 #include "text/picture_file_names.h"
 #include "window/form1.h"
@@ -29,6 +37,13 @@ namespace {
 constexpr std::size_t kToldProblems = 5;
 
 }  // namespace
+
+// The replaced texts a save writes, and what came of it.
+struct Saving {
+    std::map<std::size_t, std::string> texts;
+    QString error;
+    bool written = false;
+};
 
 // What an export of every picture came to.
 struct Exported {
@@ -85,10 +100,143 @@ bool PictureActions::askToSave(const std::function<void()>& then) {
     return false;
 }
 
-// TODO-MERGE: the importer's and the exporter's rules, once shared.
-void PictureActions::replaceFromImage() {}
-void PictureActions::replaceFrom(const QString&) {}
-void PictureActions::savePatchAs(const std::function<void()>&) {}
+void PictureActions::replaceFromImage() {
+    if (!canReplace()) return;
+    CommonDialog& cd = *form_.cd;
+    cd.DefaultExt = QString();
+    cd.Filter = tr("Images") + QStringLiteral("|*.bmp;*.png");
+    cd.FileName = QString();
+    if (cd.ShowOpen()) replaceFrom(cd.FileName);
+}
+
+// The size an image for the selected picture must have: the one it is drawn
+// at; for a picture without one, the image's own, if its pixel count is the picture's.
+std::optional<PictureSize> PictureActions::imageSize(const QString& path) const {
+    if (const std::optional<PictureSize> drawn = form_.drawnSize()) return drawn;
+    const QSize found = QImageReader(path).size();
+    const std::int64_t pixels = std::int64_t{found.width()} * found.height();
+    if (!found.isValid() || found.isEmpty() || pixels != pixelCount(form_.pictures[std::size_t(form_.selectedIndex())]))
+        return std::nullopt;
+    return PictureSize{found.width(), found.height()};
+}
+
+void PictureActions::replaceFrom(const QString& path) {
+    if (!canReplace()) return;
+    const int row = form_.selectedIndex();
+    const auto i = std::size_t(row);
+    const QString picture = QStringLiteral("%1 (%2)").arg(indexText(i), displayName(form_.pictures[i].name));
+    const auto refuse = [&](const QString& why) {
+        form_.messages().show(QMessageBox::Critical,
+                              tr("Picture %1 cannot be replaced from %2:\n%3").arg(picture, shownPath(path), why));
+    };
+    const std::optional<PictureSize> size = imageSize(path);
+    if (!size) {
+        return refuse(tr("it has no known size, and the image's pixel count is not the picture's, %1.")
+                          .arg(pixelCount(form_.pictures[i])));
+    }
+    const ImageRead read = readImage(path, *size, picture);
+    if (read.image.isNull()) return refuse(read.reason);
+    const TransparentColour option = form_.transparentColour();
+    const PixelCodes codes(form_.colours, option);
+    std::string text(form_.newHex(i));
+    ImportedPicture imported = importImage(read.image, text, {form_.colours, option, codes, false, {}});
+    // Colours no code draws, and nothing else: they may take the nearest code's, if the user wants it so.
+    if (imported.unknown > 0 && imported.problems.size() == 1) {
+        const int answer = form_.messages().ask(QMessageBox::Question,
+                                                imported.problems.constFirst() + QStringLiteral("\n\n") +
+                                                    tr("Give each of them the code of the nearest colour?"),
+                                                {tr("Use the nearest colours"), tr("Cancel")});
+        if (answer != 0) return;
+        text = form_.newHex(i);
+        imported = importImage(read.image, text, {form_.colours, option, codes, true, {}});
+    }
+    if (!imported.problems.isEmpty()) return refuse(imported.problems.join(u'\n'));
+    if (imported.changed == 0) {
+        form_.messages().show(QMessageBox::Information,
+                              tr("%1 draws picture %2 as it is: nothing was changed.").arg(shownPath(path), picture));
+        return;
+    }
+    form_.replacements.replace(i, std::move(text));
+    replaced(row);
+}
+
+void PictureActions::savePatchAs(const std::function<void()>& then) {
+    if (!canSave()) return;
+    CommonDialog& cd = *form_.cd;
+    cd.DefaultExt = QStringLiteral(".vkp");
+    cd.Filter = QStringLiteral("*.vkp|*.vkp");
+    cd.FileName = QString();
+    if (!cd.ShowSave()) return;
+    const QString output = cd.FileName;
+    // The dialog asked before it gave a name that is taken; a file that comes
+    // to have that name meanwhile is left alone.
+    const bool replace = nameTaken(output);
+    const bool overPatch =
+        replace && QFileInfo(output).canonicalFilePath() == QFileInfo(form_.patchPath).canonicalFilePath();
+    auto saving = std::make_shared<Saving>();
+    for (const std::size_t i : form_.replacements.pictures()) saving->texts.emplace(i, form_.newHex(i));
+    LongWork::Job job;
+    job.work = [this, saving, patch = form_.patchPath, output, replace](ReadWatch& watch) {
+        saveWork(*saving, patch, output, replace, watch);
+    };
+    job.text = [shown = shownPath(output)](std::uint64_t done, std::uint64_t total) {
+        return tr("Saving %1\n%2 %").arg(shown).arg(total == 0 ? 100 : done * 100 / total);
+    };
+    job.done = [this, saving, overPatch, then](bool) {
+        if (!saving->error.isEmpty()) return form_.messages().show(QMessageBox::Critical, saving->error);
+        if (!saving->written) return;  // cancelled while the patch was read
+        if (overPatch) {
+            // The patch now holds the replaced texts: they are what it was read as.
+            for (auto& [i, text] : saving->texts) form_.pictures[i].newHex = std::move(text);
+            form_.replacements.clear();
+            form_.lst->names()->rowsChanged();
+        }
+        form_.replacements.saved();
+        emit form_.stateChanged();
+        if (then) then();
+    };
+    form_.work()->start(std::move(job));
+    emit form_.stateChanged();
+}
+
+// On the working thread: the patch read again with the places of its new
+// texts, checked to hold the pictures the window read from it, then copied
+// with the replaced texts in, as hexpane-import writes it. Once the copy has
+// begun it is not stopped: the file is then written, or not at all.
+void PictureActions::saveWork(Saving& saving, const QString& patch, const QString& output, bool replace,
+                              ReadWatch& watch) const {
+    QString error;
+    LocatedPatch located = readFile(patch, readPatchLocated, &error, &watch);
+    if (watch.stop) return;
+    if (!error.isEmpty()) {
+        saving.error = tr("Cannot read %1 again to save it:\n%2").arg(shownPath(patch), error);
+        return;
+    }
+    if (!holdsThePictures(located)) {
+        saving.error = tr("%1 changed since it was opened, so nothing was saved. Open it again.").arg(shownPath(patch));
+        return;
+    }
+    std::vector<std::vector<bool>> changed;
+    changed.reserve(saving.texts.size());
+    std::vector<ChangedText> changes;
+    for (const auto& [i, text] : saving.texts) {
+        const std::string& read = located.pictures[i].newHex;
+        std::vector<bool>& pixels = changed.emplace_back(text.size() / 2 + 1, false);
+        for (std::size_t k = 0; k < text.size(); ++k) pixels[k / 2] = pixels[k / 2] || text[k] != read[k];
+        changes.push_back({&text, &located.newTextRuns[i], &pixels});
+    }
+    saving.error = writePatch(patch, changes, output, replace);
+    saving.written = saving.error.isEmpty();
+}
+
+// Every picture as the window read it, name and texts alike.
+bool PictureActions::holdsThePictures(const LocatedPatch& located) const {
+    const auto same = [](const PictureRecord& a, const PictureRecord& b) {
+        return a.name == b.name && a.oldHex == b.oldHex && a.newHex == b.newHex;
+    };
+    return std::equal(located.pictures.begin(), located.pictures.end(), form_.pictures.begin(), form_.pictures.end(),
+                      same);
+}
 
 // The first few items of a longer list, and how many more there are.
 QString PictureActions::listed(const QStringList& items, std::size_t count) {

@@ -35,6 +35,10 @@ QVariant PictureNames::data(const QModelIndex& index, int role) const {
     return marked && marked(row) ? QStringLiteral("• ") + name : name;
 }
 
+void PictureNames::rowsChanged() {
+    if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1), {Qt::DisplayRole});
+}
+
 void PictureNames::rowChanged(int row) {
     const QModelIndex changed = index(row);
     emit dataChanged(changed, changed, {Qt::DisplayRole});

@@ -33,6 +33,7 @@ public:
     // Row's mark changed: a picture replaced shows a leading "• ", which is
     // no part of its name.
     void rowChanged(int row);
+    void rowsChanged();
     std::function<bool(std::size_t row)> marked;
 
     // The first row from `from` on, going round past the last, whose name as

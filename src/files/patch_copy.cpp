@@ -1,4 +1,4 @@
-#include "import/patch_copy.h"
+#include "files/patch_copy.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,7 @@
-// One image put back into its picture: every pixel that the picture's new text
-// draws otherwise gets the code that draws the image's colour, and only those
-// pixels' two characters change.
+// One image put back into its picture, as hexpane-import and the window's
+// replacement do it: every pixel that the picture's new text draws otherwise
+// gets the code that draws the image's colour, and only those pixels' two
+// characters change.
 #pragma once
 
 #include <QImage>
@@ -21,12 +22,14 @@ struct ImportRules {
     TransparentColour option;
     const PixelCodes& codes;  // made from colours and option
     bool nearest;             // a colour no code draws takes the nearest code's
+    QString nearestAdvice;    // told after the pixels whose colour no code draws, when not nearest
 };
 
 struct ImportedPicture {
     std::size_t changed = 0;          // pixels given a new code
     std::size_t approximated = 0;     // of them, those given the nearest code's colour
     std::vector<bool> changedPixels;  // [k] for pixel k; empty when none changed
+    std::size_t unknown = 0;          // pixels of a colour no code draws, when not nearest
     QStringList problems;             // why the image cannot be imported; empty when it can
 };
 

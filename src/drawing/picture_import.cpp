@@ -1,4 +1,6 @@
-#include "import/picture_import.h"
+#include "drawing/picture_import.h"
+
+#include <QCoreApplication>
 
 #include <cstring>
 #include <optional>
@@ -30,15 +32,17 @@ public:
         if (shown_.size() < kShownPixels) shown_ << QStringLiteral("(%1, %2)%3").arg(x).arg(y).arg(detail);
         ++count_;
     }
-    // "N pixel(s) WHAT: (x, y) ..., (x, y) ...[, ...].ADVICE", when there is any;
-    // what has the verb for one pixel and for several.
+    // "N pixel(s) WHAT: (x, y) ..., (x, y) ...[, ...].ADVICE", when there is any,
+    // from wordings with places for the count and the pixels, one for a pixel
+    // and one for several, in the language of the translation installed.
     void tell(QStringList& problems, const char* one, const char* several, const QString& advice = {}) const {
         if (count_ == 0) return;
         const QString more = count_ > std::size_t(shown_.size()) ? QStringLiteral(", ...") : QString();
-        problems << QStringLiteral("%1 %2: %3%4.%5")
-                        .arg(QString::number(count_), QLatin1String(count_ == 1 ? one : several),
-                             shown_.join(QStringLiteral(", ")), more, advice);
+        problems << QCoreApplication::translate("PictureImport", count_ == 1 ? one : several)
+                            .arg(QString::number(count_), shown_.join(QStringLiteral(", ")) + more) +
+                        advice;
     }
+    std::size_t count() const { return count_; }
 
 private:
     QStringList shown_;
@@ -116,13 +120,23 @@ void Importer::pixel(int x, int y, QRgb shown, QRgb drawn) {
 
 ImportedPicture Importer::finish() {
     QStringList& problems = result_.problems;
-    partlyTransparent_.tell(problems, "pixel is partly transparent", "pixels are partly transparent",
-                            QStringLiteral(" Only fully transparent pixels (C0) and opaque ones can be imported."));
-    unknown_.tell(problems, "pixel has a colour that no code draws", "pixels have a colour that no code draws",
-                  QStringLiteral(" --nearest gives each the code of the nearest colour."));
-    const QString text = QStringLiteral(" The picture's new text has %1 characters.").arg(hex_.size());
-    missing_.tell(problems, "changed pixel has no two characters in the patch",
-                  "changed pixels have no two characters in the patch", text);
+    const auto said = [](const char* text) {
+        return QLatin1Char(' ') + QCoreApplication::translate("PictureImport", text);
+    };
+    partlyTransparent_.tell(
+        problems, QT_TRANSLATE_NOOP("PictureImport", "%1 pixel is partly transparent: %2."),
+        QT_TRANSLATE_NOOP("PictureImport", "%1 pixels are partly transparent: %2."),
+        said(
+            QT_TRANSLATE_NOOP("PictureImport", "Only fully transparent pixels (C0) and opaque ones can be imported.")));
+    unknown_.tell(problems, QT_TRANSLATE_NOOP("PictureImport", "%1 pixel has a colour that no code draws: %2."),
+                  QT_TRANSLATE_NOOP("PictureImport", "%1 pixels have a colour that no code draws: %2."),
+                  rules_.nearestAdvice);
+    result_.unknown = unknown_.count();
+    const QString text =
+        said(QT_TRANSLATE_NOOP("PictureImport", "The picture's new text has %1 characters.")).arg(hex_.size());
+    missing_.tell(
+        problems, QT_TRANSLATE_NOOP("PictureImport", "%1 changed pixel has no two characters in the patch: %2."),
+        QT_TRANSLATE_NOOP("PictureImport", "%1 changed pixels have no two characters in the patch: %2."), text);
     return std::move(result_);
 }
 
@@ -134,8 +148,10 @@ ImportedPicture importImage(const QImage& image, std::string& newHex, const Impo
     const QImage shown = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (drawn.isNull() || shown.isNull() || shown.size() != drawn.size()) {
         ImportedPicture result;
-        result.problems
-            << QStringLiteral("There is not enough memory to compare a %1x%2 picture.").arg(width).arg(height);
+        result.problems << QCoreApplication::translate("PictureImport",
+                                                       "There is not enough memory to compare a %1x%2 picture.")
+                               .arg(width)
+                               .arg(height);
         return result;
     }
     Importer importer(newHex, width, height, rules);
