@@ -17,10 +17,70 @@
     </message>
 </context>
 <context>
+    <name>ImageReading</name>
+    <message>
+        <source>cannot read it:
+%1</source>
+        <translation>не удаётся прочитать:
+%1</translation>
+    </message>
+    <message>
+        <source>cannot read it: it is no .bmp or .png image.</source>
+        <translation>не удаётся прочитать: это не изображение .bmp или .png.</translation>
+    </message>
+    <message>
+        <source>it is %1x%2, but picture %3 is %4x%5.</source>
+        <translation>оно %1x%2, а картинка %3 — %4x%5.</translation>
+    </message>
+    <message>
+        <source>cannot read it as a .bmp or .png image: %1</source>
+        <translation>не удаётся прочитать как изображение .bmp или .png: %1</translation>
+    </message>
+</context>
+<context>
     <name>PaneFiles</name>
     <message>
         <source>a %1x%2 picture</source>
         <translation>картинку %1x%2</translation>
+    </message>
+</context>
+<context>
+    <name>PictureImport</name>
+    <message>
+        <source>%1 pixel is partly transparent: %2.</source>
+        <translation>Пиксели, прозрачные лишь отчасти (%1): %2.</translation>
+    </message>
+    <message>
+        <source>%1 pixels are partly transparent: %2.</source>
+        <translation>Пиксели, прозрачные лишь отчасти (%1): %2.</translation>
+    </message>
+    <message>
+        <source>Only fully transparent pixels (C0) and opaque ones can be imported.</source>
+        <translation>Перенести можно только полностью прозрачные (C0) и непрозрачные пиксели.</translation>
+    </message>
+    <message>
+        <source>%1 pixel has a colour that no code draws: %2.</source>
+        <translation>Пиксели цвета, которого не рисует ни один код (%1): %2.</translation>
+    </message>
+    <message>
+        <source>%1 pixels have a colour that no code draws: %2.</source>
+        <translation>Пиксели цвета, которого не рисует ни один код (%1): %2.</translation>
+    </message>
+    <message>
+        <source>The picture&apos;s new text has %1 characters.</source>
+        <translation>В новом тексте картинки %1 символов.</translation>
+    </message>
+    <message>
+        <source>%1 changed pixel has no two characters in the patch: %2.</source>
+        <translation>Изменённые пиксели без двух символов в патче (%1): %2.</translation>
+    </message>
+    <message>
+        <source>%1 changed pixels have no two characters in the patch: %2.</source>
+        <translation>Изменённые пиксели без двух символов в патче (%1): %2.</translation>
+    </message>
+    <message>
+        <source>There is not enough memory to compare a %1x%2 picture.</source>
+        <translation>Не хватает памяти, чтобы сравнить картинку %1x%2.</translation>
     </message>
 </context>
 <context>
@@ -273,6 +333,48 @@ It starts without opening any of them.</source>
             <numerusform>и ещё %n</numerusform>
             <numerusform>и ещё %n</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Images</source>
+        <translation>Изображения</translation>
+    </message>
+    <message>
+        <source>Picture %1 cannot be replaced from %2:
+%3</source>
+        <translation>Картинку %1 нельзя заменить изображением %2:
+%3</translation>
+    </message>
+    <message>
+        <source>it has no known size, and the image&apos;s pixel count is not the picture&apos;s, %1.</source>
+        <translation>у неё нет известного размера, а число пикселей изображения не равно числу пикселей картинки, %1.</translation>
+    </message>
+    <message>
+        <source>Give each of them the code of the nearest colour?</source>
+        <translation>Дать каждому из них код ближайшего цвета?</translation>
+    </message>
+    <message>
+        <source>Use the nearest colours</source>
+        <translation>Взять ближайшие цвета</translation>
+    </message>
+    <message>
+        <source>%1 draws picture %2 as it is: nothing was changed.</source>
+        <translation>%1 рисует картинку %2 такой, какая она есть: ничего не изменено.</translation>
+    </message>
+    <message>
+        <source>Saving %1
+%2 %</source>
+        <translation>Сохранение %1
+%2 %</translation>
+    </message>
+    <message>
+        <source>Cannot read %1 again to save it:
+%2</source>
+        <translation>Не удаётся снова прочитать %1, чтобы сохранить:
+%2</translation>
+    </message>
+    <message>
+        <source>%1 changed since it was opened, so nothing was saved. Open it again.</source>
+        <translation>%1 изменился после открытия, поэтому ничего не сохранено. Откройте его заново.</translation>
     </message>
 </context>
 <context>

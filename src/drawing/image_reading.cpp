@@ -32,18 +32,18 @@ QString said(const char* text) { return QCoreApplication::translate("ImageReadin
 ImageRead readImage(const QString& path, PictureSize size, const QString& picture) {
     QString error;
     QByteArray bytes = readFile(path, readAll, &error);
-    if (!error.isEmpty()) return {{}, false, said("cannot read it:\n%1").arg(error)};
+    if (!error.isEmpty()) return {{}, false, said(QT_TRANSLATE_NOOP("ImageReading", "cannot read it:\n%1")).arg(error)};
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     // By its content, whatever its name says; only the two formats the exporter writes.
     if (const QByteArray format = reader.format(); format != "bmp" && format != "png")
-        return {{}, false, said("cannot read it: it is no .bmp or .png image.")};
+        return {{}, false, said(QT_TRANSLATE_NOOP("ImageReading", "cannot read it: it is no .bmp or .png image."))};
     // The size is known before the pixels are decoded, which a file claiming a huge size would exhaust memory with.
     const auto wrongSize = [&](QSize found) {
         return ImageRead{{},
                          true,
-                         said("it is %1x%2, but picture %3 is %4x%5.")
+                         said(QT_TRANSLATE_NOOP("ImageReading", "it is %1x%2, but picture %3 is %4x%5."))
                              .arg(found.width())
                              .arg(found.height())
                              .arg(picture)
@@ -54,7 +54,10 @@ ImageRead readImage(const QString& path, PictureSize size, const QString& pictur
     if (reader.size().isValid() && reader.size() != wanted) return wrongSize(reader.size());
     QImage image = reader.read();
     if (image.isNull())
-        return {{}, false, said("cannot read it as a .bmp or .png image: %1").arg(reader.errorString())};
+        return {{},
+                false,
+                said(QT_TRANSLATE_NOOP("ImageReading", "cannot read it as a .bmp or .png image: %1"))
+                    .arg(reader.errorString())};
     if (image.size() != wanted) return wrongSize(image.size());
     return {image, false, {}};
 }

@@ -52,6 +52,20 @@ PictureMenu::PictureMenu(Form1& form) : QObject(&form), form_(form) {
     connect(&form, &Form1::stateChanged, this, &PictureMenu::refresh);
     refresh();
 
+    menu = new QMenu(&form);
+    menu->addMenu(sizeMenu);
+    menu->addSeparator();
+    menu->addAction(replace);
+    menu->addAction(undo);
+    menu->addSeparator();
+    menu->addAction(save);
+    menu->addAction(exportAll);
+    menu->addSeparator();
+    menu->addAction(copy);
+    // The entry chosen is taken before the menu hides; closed without one,
+    // Copy takes the new pane again.
+    connect(menu, &QMenu::aboutToHide, this, [this] { QTimer::singleShot(0, this, [this] { copiedPane_ = 1; }); });
+
     for (QObject* target : {static_cast<QObject*>(form.lst), static_cast<QObject*>(form.lst->viewport()),
                             static_cast<QObject*>(form.pic[0]), static_cast<QObject*>(form.pic[1])})
         target->installEventFilter(this);
@@ -69,37 +83,21 @@ void PictureMenu::refresh() {
 
 QMenu* PictureMenu::popup(QPoint global, int pane) {
     refresh();
-    auto* menu = new QMenu(&form_);
-    menu->addMenu(sizeMenu);
-    menu->addSeparator();
-    menu->addAction(replace);
-    menu->addAction(undo);
-    menu->addSeparator();
-    menu->addAction(save);
-    menu->addAction(exportAll);
-    menu->addSeparator();
-    menu->addAction(copy);
     copiedPane_ = pane;
-    // The entry chosen is taken before the menu goes; closed without one, Copy
-    // takes the new pane again.
-    connect(menu, &QMenu::aboutToHide, menu, [this, menu] {
-        menu->deleteLater();
-        QTimer::singleShot(0, this, [this] { copiedPane_ = 1; });
-    });
     menu->popup(global);
     return menu;
 }
 
 // The guesser's sizes best first, then the size table's records of the
 // picture's pixel count, the one drawn now checked.
-void PictureMenu::fillSizes(QMenu* menu) {
-    menu->clear();
+void PictureMenu::fillSizes(QMenu* sizes) {
+    sizes->clear();
     const int s = form_.selectedIndex();
     if (s < 0) return;
     const auto row = std::size_t(s);
     const std::optional<PictureSize> drawn = form_.drawnSize();
     const auto add = [&](PictureSize size) {
-        QAction* entry = menu->addAction(sizeEntry(size));
+        QAction* entry = sizes->addAction(sizeEntry(size));
         entry->setCheckable(true);
         entry->setChecked(drawn && sameSize(*drawn, size));
         connect(entry, &QAction::triggered, &form_, [this, size] { form_.chooseSize(size); });
@@ -111,10 +109,10 @@ void PictureMenu::fillSizes(QMenu* menu) {
     for (const SizeRecord& record : sizesOf(form_.pictures[row], form_.tables)) {
         const std::optional<PictureSize> size = drawingSize(record);
         if (!size) continue;
-        if (!std::exchange(tableTitled, true)) menu->addSection(tr("In the size table"));
+        if (!std::exchange(tableTitled, true)) sizes->addSection(tr("In the size table"));
         add(*size);
     }
-    if (menu->isEmpty()) menu->addAction(tr("No size has this pixel count"))->setEnabled(false);
+    if (sizes->isEmpty()) sizes->addAction(tr("No size has this pixel count"))->setEnabled(false);
 }
 
 QPoint PictureMenu::selectedRowCorner() const {

@@ -24,6 +24,7 @@ public:
     // Pops the menu up at global; Copy picture takes pane's drawing.
     QMenu* popup(QPoint global, int pane = 1);
 
+    QMenu* menu;      // the menu itself
     QMenu* sizeMenu;  // the sizes to draw the selected picture at
     QAction* replace;
     QAction* undo;
@@ -36,7 +37,7 @@ protected:
 
 private:
     void refresh();
-    void fillSizes(QMenu* menu);
+    void fillSizes(QMenu* sizes);
     QPoint selectedRowCorner() const;
 
     Form1& form_;

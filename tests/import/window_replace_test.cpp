@@ -55,8 +55,8 @@ protected:
         const QString named = dir.filePath("000-wide-new" + QFileInfo(image).suffix().prepend('.'));
         QFile::remove(named);
         QFile::copy(image, named);
-        return runImport(QStringList{"--map", dir.filePath("map.txt"), "--size", dir.filePath("size.txt"), patch,
-                                     named, "-o", output}
+        return runImport(QStringList{"--map", dir.filePath("map.txt"), "--size", dir.filePath("size.txt"), patch, named,
+                                     "-o", output}
                              << options,
                          dir.path());
     }
@@ -73,34 +73,44 @@ TEST_F(Replacing, TheSavedPatchIsWhatTheImporterWrites) {
         const char* what;
         std::function<QImage(QImage)> edit;
         const char* format;
-        bool nearest;     // answered yes in the window, --nearest for the importer
+        bool nearest;         // answered yes in the window, --nearest for the importer
         const char* refusal;  // empty: both write
     } cases[] = {
-        {"two pixels of known colours", [&](QImage image) {
+        {"two pixels of known colours",
+         [&](QImage image) {
              image.setPixel(0, 0, white);
              image.setPixel(3, 2, red);
              return image;
-         }, "bmp", false, ""},
-        {"a colour no code draws, refused", [](QImage image) {
+         },
+         "bmp", false, ""},
+        {"a colour no code draws, refused",
+         [](QImage image) {
              image.setPixel(1, 1, qRgb(250, 10, 10));
              return image;
-         }, "bmp", false, "1 pixel has a colour that no code draws: (1, 1) #FA0A0A."},
-        {"a colour no code draws, nearest", [](QImage image) {
+         },
+         "bmp", false, "1 pixel has a colour that no code draws: (1, 1) #FA0A0A."},
+        {"a colour no code draws, nearest",
+         [](QImage image) {
              image.setPixel(1, 1, qRgb(250, 10, 10));
              image.setPixel(2, 1, qRgb(3, 3, 3));
              return image;
-         }, "bmp", true, ""},
+         },
+         "bmp", true, ""},
         {"the wrong size", [](const QImage& image) { return image.copy(0, 0, 3, 3); }, "bmp", false,
          "it is 3x3, but picture 000 (wide) is 4x3."},
-        {"transparent pixels", [](QImage image) {
+        {"transparent pixels",
+         [](QImage image) {
              image.setPixel(1, 0, qRgba(0, 0, 0, 0));
              image.setPixel(0, 2, qRgba(0, 0, 0, 0));
              return image;
-         }, "png", false, ""},
-        {"a partly transparent pixel", [](QImage image) {
+         },
+         "png", false, ""},
+        {"a partly transparent pixel",
+         [](QImage image) {
              image.setPixel(2, 2, qRgba(255, 0, 0, 128));
              return image;
-         }, "png", false, "1 pixel is partly transparent: (2, 2) alpha 128."},
+         },
+         "png", false, "1 pixel is partly transparent: (2, 2) alpha 128."},
     };
     const char* options[] = {"form", "phone", "standard"};
     for (std::size_t option = 0; option < 3; ++option) {
@@ -130,7 +140,8 @@ TEST_F(Replacing, TheSavedPatchIsWhatTheImporterWrites) {
                 continue;
             }
             ASSERT_EQ(run.status, 0) << run.err.toStdString();
-            ASSERT_TRUE(form->replacements.replaced(0)) << (messages->shown.empty() ? "" : messages->shown.back().second.toStdString()) ;
+            ASSERT_TRUE(form->replacements.replaced(0))
+                << (messages->shown.empty() ? "" : messages->shown.back().second.toStdString());
             EXPECT_EQ(form->lst->text(0), "• wide");
             saveAs(byWindow);
             EXPECT_TRUE(messages->shown.empty()) << messages->shown.back().second.toStdString();
