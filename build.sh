@@ -64,7 +64,8 @@ bench)
     build/bench/bench/patch_reader_bench
     build/bench/bench/render_bench
     QT_QPA_PLATFORM=offscreen build/bench/bench/window_bench
-    build/bench/bench/open_bench
+    QT_QPA_PLATFORM=offscreen build/bench/bench/open_bench
+    QT_QPA_PLATFORM=offscreen build/bench/bench/window_save_bench
     bench/startup.sh build/bench
     build/bench/bench/export_bench
     build/bench/bench/import_bench
