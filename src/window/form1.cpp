@@ -120,7 +120,6 @@ void Form1::createControls() {
     lab[0]->setGeometry(93, 26, 36, 13);
     lab[1] = new QLabel(QStringLiteral("Новая"), this);
     lab[1]->setGeometry(93, 72, 32, 13);
-    for (QLabel* caption : lab) caption->adjustSize();  // captions size themselves to their text
 
     Frame1 = new QGroupBox(QStringLiteral("Прозрачный цвет"), this);
     Frame1->setGeometry(78, 246, 109, 73);
@@ -157,7 +156,6 @@ void Form1::Form_Load() {
     QStringList problems;
     tables = loadTables(tableFiles({}, {}, programDir_), problems);
     Label1->setText(QString());
-    Label1->adjustSize();
     if (!problems.isEmpty()) {
         loadProblems_ = tr("Some of the tables beside the program could not be read as they are; "
                            "hexpane goes on with what it read.") +
@@ -178,6 +176,9 @@ void Form1::startWith(const StartRequest& request) {
 
 // One after the other, each message with the window behind it.
 void Form1::afterShown() {
+    // The labels size themselves to their text. Measuring text loads the
+    // system's fonts, which the window needs only once it is on screen.
+    for (QLabel* label : {Label1, lab[0], lab[1]}) label->adjustSize();
     if (!loadProblems_.isEmpty()) messages_->show(QMessageBox::Warning, std::exchange(loadProblems_, QString()));
     const StartRequest start = std::exchange(start_, StartRequest());
     if (!start.problem.isEmpty()) messages_->show(QMessageBox::Warning, start.problem);
