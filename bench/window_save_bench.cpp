@@ -22,8 +22,8 @@
 #include "generated_patch.h"
 #include "program_run.h"
 #include "window/form1.h"
-#include "window/picture_actions.h"
 #include "window/pane.h"
+#include "window/picture_actions.h"
 #include "window/picture_list.h"
 #include "window/test_toolkit.h"
 
@@ -82,8 +82,9 @@ int main(int argc, char** argv) {
         if (run == 0 && !sameFiles(byWindow.toStdString(), byImporter.toStdString()))
             return std::fprintf(stderr, "the window's patch differs from the importer's\n"), 1;
     }
-    std::printf("replace one 240x320 picture and save the 67 MB patch: window %.3f s, hexpane-import %.3f s "
-                "(ratio %.2f, goal <= 1.2)\n",
-                window, importer, window / importer);
+    std::printf(
+        "replace one 240x320 picture and save the 67 MB patch: window %.3f s, hexpane-import %.3f s "
+        "(ratio %.2f, goal <= 1.2)\n",
+        window, importer, window / importer);
     return 0;
 }

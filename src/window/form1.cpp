@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <new>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -266,7 +268,13 @@ void Form1::takePictures(std::vector<PictureRecord>& read, const QString& path) 
         patchPath = path;
         lst->names()->endChange();
     }
-    release(read);
+    // The pictures replaced go on a thread of their own: a gigabyte of them
+    // takes the better part of a second to give back.
+    try {
+        std::thread([old = std::move(read)]() mutable { release(old); }).detach();
+    } catch (const std::system_error&) {  // no thread to be had: here, then
+        release(read);
+    }
     emit stateChanged();
 }
 
