@@ -1,16 +1,16 @@
-// The reader's own blocks of memory: the read buffer and the texts and records of
-// a Pictures, which grow as the read goes on. A block of kMapped bytes or more is
-// mapped by itself, where the system offers that, and grows by remapping its
-// pages, never copied; a smaller one comes from malloc. So a block is never held
-// twice as it grows, but for a copy of less than kMapped, and the heap, which may
-// grow in large steps and keep free room at its top, holds no large block.
+// The blocks of memory a Pictures grows as the read goes on: its texts and
+// records. A block of kMapped bytes or more is mapped by itself, where the system
+// offers that, and grows by remapping its pages, never copied; a smaller one
+// comes from malloc. So a block is never held twice as it grows, but for a copy
+// of less than kMapped, and the heap, which may grow in large steps and keep
+// free room at its top, holds no large block.
 #pragma once
 
 #include <cstddef>
 
 namespace hexpane::block_growth {
 
-inline constexpr std::size_t kMapped = std::size_t{8} << 20;
+inline constexpr std::size_t kMapped = std::size_t{1} << 20;
 
 // Grows `block`, of `capacity` bytes of which the first `size` are kept, to
 // `wanted` bytes, and asks for large pages for it when `largePages`. Throws

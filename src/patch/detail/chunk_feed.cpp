@@ -1,9 +1,11 @@
 #include "patch/detail/chunk_feed.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
-#include "patch/detail/block_growth.h"
+#include "patch/detail/large_pages.h"
 #include "patch/detail/text_scan.h"
 
 namespace hexpane {
@@ -22,19 +24,19 @@ ChunkFeed::ChunkFeed(std::istream& in, std::size_t chunkLimit, bool largePages)
       chunkLimit_(std::max<std::size_t>(chunkLimit, 1)),
       largePages_(largePages) {}
 
-ChunkFeed::~ChunkFeed() {
-    if (memory_) block_growth::release(memory_, bytes(capacity_));
-}
+ChunkFeed::~ChunkFeed() { std::free(memory_); }
 
 void ChunkFeed::reserve(std::size_t size) {
     if (size <= capacity_) return;
     const std::size_t capacity = std::max(size, capacity_ * 2);
+    const std::size_t bytes = kFrontSlack + capacity + scan::kSlack;
     const bool fresh = memory_ == nullptr;
-    const std::size_t kept = fresh ? 0 : kFrontSlack + held_;
-    memory_ = static_cast<char*>(
-        block_growth::grow(memory_, kept, fresh ? 0 : bytes(capacity_), bytes(capacity), largePages_));
+    void* grown = std::realloc(memory_, bytes);
+    if (!grown) throw std::bad_alloc();
+    memory_ = static_cast<char*>(grown);
     capacity_ = capacity;
     if (fresh) std::memset(memory_, 0, kFrontSlack);
+    if (largePages_) large_pages::advise(memory_, bytes);
 }
 
 bool ChunkFeed::next(Window& window) {

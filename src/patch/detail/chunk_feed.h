@@ -41,13 +41,11 @@ private:
     void reserve(std::size_t size);
     char* data() { return memory_ + kFrontSlack; }
 
-    static constexpr std::size_t kFrontSlack = 32;  // both at least scan::kSlack
-    static constexpr std::size_t kBackSlack = 32;
-    static std::size_t bytes(std::size_t capacity) { return kFrontSlack + capacity + kBackSlack; }
+    static constexpr std::size_t kFrontSlack = 32;
 
     std::istream& in_;
     char* memory_ = nullptr;    // front slack, capacity_ bytes of text, back slack
-    std::size_t capacity_ = 0;  // grown by block_growth::grow, never held twice when large
+    std::size_t capacity_ = 0;  // grown with realloc, which moves a large block by remapping its pages
     std::size_t held_ = 0;      // bytes kept at the front
     const char* end_ = nullptr;
     std::uint64_t offset_ = 0;  // where the front stands in the stream
