@@ -84,10 +84,10 @@ Pictures readPictures(std::istream& in);
 std::int32_t pixelCount(const PictureText& picture);
 
 // For tools that change new text in place: the runs of the new text of the
-// pictures asked for, by their indices in ascending order, as readPatchLocated
-// gives them; an index beyond the last picture gets none. Read from the stream
-// without keeping any text, so memory follows only the runs. Indices not in
-// order are refused with std::invalid_argument.
+// pictures asked for, by their indices in ascending order (one may repeat), as
+// readPatchLocated gives them; an index beyond the last picture gets none. Read
+// from the stream without keeping any text, so memory follows only the runs.
+// Indices not in order are refused with std::invalid_argument.
 std::vector<std::vector<NewTextRun>> locateNewText(std::istream& in, std::span<const std::size_t> wanted);
 
 }  // namespace hexpane
