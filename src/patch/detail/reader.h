@@ -61,7 +61,7 @@ public:
 
 private:
     // Finding the pieces that matter in the text read.
-    const char* consume(const Window& window);
+    const char* consume(const TextSpan& span);
     const char* consumePieces();
     const char* nextNotable(const char* p, const char* from) const;
     bool notableInBlock(const char* at, const char* p) const;
@@ -89,7 +89,7 @@ private:
     template <class Field>
     bool appendLines(Field field, const char* first, std::size_t lines, std::size_t offset, std::size_t size);
     std::uint64_t streamOffset(const char* at) const {
-        return window_.offset + static_cast<std::uint64_t>(at - window_.begin);
+        return span_.offset + static_cast<std::uint64_t>(at - span_.begin);
     }
 
     ReadSettings settings_;
@@ -99,7 +99,7 @@ private:
     DecimalCounter nextIndex_;
     bool inData_ = false;
     bool lineStart_ = true;  // the piece at the front of the next text read starts a line
-    // The names of the latest header and the one before it: text in this window
+    // The names of the latest header and the one before it: text in this span
     // until it is done with, then in heldNames_. A header names in one step.
     std::string_view headerNames_[2];
     bool namesInWindow_[2] = {false, false};
@@ -108,11 +108,11 @@ private:
     std::uint64_t headers_ = 0;     // the headers read: the latest one's number
     std::optional<Layout> layout_;  // of the last data line the rule read
 
-    Window window_{};
-    const char* nextMarkerWord_ = nullptr;  // in this window, the next 'P' that may begin a marker, once sought
-    // Of the unfinished piece carried to the next window: how many of its first
+    TextSpan span_{};
+    const char* nextMarkerWord_ = nullptr;  // in this span, the next 'P' that may begin a marker, once sought
+    // Of the unfinished piece carried to the next span: how many of its first
     // bytes hold nothing notable, and how many hold no line break; and in this
-    // window, where those end.
+    // span, where those end.
     std::size_t carriedQuiet_ = 0;
     std::size_t carriedBreakFree_ = 0;
     const char* quietUntil_ = nullptr;
@@ -123,21 +123,21 @@ template <class Store>
 auto PatchReader<Store>::read(std::istream& in) {
     ChunkFeed feed(in, settings_.chunkSize, settings_.largePages);
     feed_ = &feed;
-    for (Window window{}; feed.next(window);) feed.keep(consume(window));
+    for (TextSpan span{}; feed.next(span);) feed.keep(consume(span));
     feed_ = nullptr;
     return store_.finish();
 }
 
-// Reads the pieces of the window that matter, and returns where the unfinished
+// Reads the pieces of the span that matter, and returns where the unfinished
 // text begins: a piece counts as finished once its line break and the byte after
 // it (which tells CR LF from a lone CR) are read, or the stream has ended.
 template <class Store>
-const char* PatchReader<Store>::consume(const Window& window) {
-    window_ = window;
+const char* PatchReader<Store>::consume(const TextSpan& span) {
+    span_ = span;
     nextMarkerWord_ = nullptr;
     heap_.notice();
-    quietUntil_ = window.begin + std::exchange(carriedQuiet_, 0);
-    breakFreeUntil_ = window.begin + std::exchange(carriedBreakFree_, 0);
+    quietUntil_ = span.begin + std::exchange(carriedQuiet_, 0);
+    breakFreeUntil_ = span.begin + std::exchange(carriedBreakFree_, 0);
     const char* const unfinished = consumePieces();
     holdHeaderNames();
     return unfinished;
@@ -145,15 +145,15 @@ const char* PatchReader<Store>::consume(const Window& window) {
 
 template <class Store>
 const char* PatchReader<Store>::consumePieces() {
-    const Window& window = window_;
-    for (const char* p = window.begin;;) {
+    const TextSpan& span = span_;
+    for (const char* p = span.begin;;) {
         if (inData_ && layout_) p = sameLayoutRun(p);
         p = markerLines(p);
         const char* const notable = nextNotable(p, std::max(p, quietUntil_));
-        if (notable == window.end) return carryQuiet(p);
+        if (notable == span.end) return carryQuiet(p);
         // Outside a data block, what comes before a marker does not matter.
         const char* const begin = inData_ ? pieceStart(notable, p) : notable;
-        const char* const end = scan::find(std::max(notable, breakFreeUntil_), window.end, kBreaks);
+        const char* const end = scan::find(std::max(notable, breakFreeUntil_), span.end, kBreaks);
         const std::optional<PieceEnd> how = pieceEnd(end);
         if (!how) return carryNotable(begin, notable, startsLine(begin, p));
         if (!inData_ && markerAt(begin + kHeaderP, kHeaderP, kHeaderMarker, begin, end)) {
@@ -161,18 +161,18 @@ const char* PatchReader<Store>::consumePieces() {
         } else {
             piece(begin, end, *how, startsLine(begin, p));
         }
-        if (*how == PieceEnd::Stream) return window.end;
+        if (*how == PieceEnd::Stream) return span.end;
         lineStart_ = *how != PieceEnd::Lf;
         p = end + lineEndSize(*how);
     }
 }
 
 // The first byte from `from` on (the text from p to there being known to hold
-// none) that makes its piece matter, or the window's end. Outside a data block
+// none) that makes its piece matter, or the span's end. Outside a data block
 // that is the start of a marker; inside, see NotableInBlock.
 template <class Store>
 const char* PatchReader<Store>::nextNotable(const char* p, const char* from) const {
-    const char* const end = window_.end;
+    const char* const end = span_.end;
     if (!inData_) {
         for (const char* at = scan::find(from, end, MarkerWords{}); at != end;
              at = scan::find(at + 1, end, MarkerWords{})) {
@@ -196,7 +196,7 @@ bool PatchReader<Store>::notableInBlock(const char* at, const char* p) const {
     case ';':
         return at == p || at[-1] == '\r' || at[-1] == '\n';
     case 'P':
-        return startsMarker(at, p, window_.end);
+        return startsMarker(at, p, span_.end);
     default: {  // a CR: the end of a blank line?
         const char* const begin = pieceStart(at, p);
         return startsLine(begin, p) && scan::none(begin, at, kNonSpaces);
@@ -221,23 +221,23 @@ bool PatchReader<Store>::startsLine(const char* begin, const char* p) const {
     return begin[-1] == '\r' || (begin - 1 > p && begin[-2] == '\r');
 }
 
-// How the piece whose line break (or the window's end) is at `at` ends; none
+// How the piece whose line break (or the span's end) is at `at` ends; none
 // when that is not known yet.
 template <class Store>
 std::optional<PieceEnd> PatchReader<Store>::pieceEnd(const char* at) const {
-    if (at == window_.end) return window_.last ? std::optional(PieceEnd::Stream) : std::nullopt;
+    if (at == span_.end) return span_.last ? std::optional(PieceEnd::Stream) : std::nullopt;
     if (*at == '\n') return PieceEnd::Lf;
-    if (at + 1 == window_.end) return window_.last ? std::optional(PieceEnd::Cr) : std::nullopt;
+    if (at + 1 == span_.end) return span_.last ? std::optional(PieceEnd::Cr) : std::nullopt;
     return at[1] == '\n' ? PieceEnd::CrLf : PieceEnd::Cr;
 }
 
-// Nothing from p to the window's end matters yet. Outside a data block, only a
-// marker cut by the window's end may; inside, the last piece may still get a
+// Nothing from p to the span's end matters yet. Outside a data block, only a
+// marker cut by the span's end may; inside, the last piece may still get a
 // colon, a marker or the end of a blank line.
 template <class Store>
 const char* PatchReader<Store>::carryQuiet(const char* p) {
-    const char* const end = window_.end;
-    if (window_.last) return end;
+    const char* const end = span_.end;
+    if (span_.last) return end;
     const auto size = static_cast<std::size_t>(end - p);
     if (!inData_) return end - std::min(kMarkerTail, size);
     // A CR at the very end may still be the first half of a CR LF.
@@ -252,7 +252,7 @@ template <class Store>
 const char* PatchReader<Store>::carryNotable(const char* begin, const char* notable, bool lineStart) {
     lineStart_ = lineStart;
     carriedQuiet_ = static_cast<std::size_t>(notable - begin);
-    carriedBreakFree_ = static_cast<std::size_t>(window_.end - begin) - 1;
+    carriedBreakFree_ = static_cast<std::size_t>(span_.end - begin) - 1;
     return begin;
 }
 
@@ -295,7 +295,7 @@ void PatchReader<Store>::setHeaderName(const char* begin, const char* end) {
     namesInWindow_[latestHeader_] = true;
 }
 
-// The window's text is about to go: the names in it are copied out.
+// The span's text is about to go: the names in it are copied out.
 template <class Store>
 void PatchReader<Store>::holdHeaderNames() {
     for (unsigned k = 0; k < 2; ++k) {
@@ -310,7 +310,7 @@ template <class Store>
 void PatchReader<Store>::newRecord(const char* at) {
     store_.closeRecord();
     inData_ = true;
-    if (store_.full()) store_.grow(streamOffset(at), static_cast<std::uint64_t>(window_.end - at) + feed_->bytesLeft());
+    if (store_.full()) store_.grow(streamOffset(at), static_cast<std::uint64_t>(span_.end - at) + feed_->bytesLeft());
     // A header that repeats the one before it names nothing: its records are numbered.
     const std::string_view header = headerNames_[latestHeader_];
     if (!header.empty() && header != headerNames_[latestHeader_ ^ 1]) {

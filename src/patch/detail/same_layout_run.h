@@ -38,7 +38,7 @@ const char* PatchReader<Store>::sameLayoutRun(const char* p) {
     const Layout at = *layout_;
     const char* line = p;
     std::size_t lines = 0;
-    for (; static_cast<std::size_t>(window_.end - line) > at.size() && at.partsAt(line); line += at.size()) ++lines;
+    for (; static_cast<std::size_t>(span_.end - line) > at.size() && at.partsAt(line); line += at.size()) ++lines;
     if (lines == 0) return p;
 
     const std::size_t oldSize = store_.oldText().size();
@@ -49,7 +49,7 @@ const char* PatchReader<Store>::sameLayoutRun(const char* p) {
         store_.oldText().resize(oldSize);
         store_.newText().resize(newSize);
         if (nextMarkerWord_ == nullptr || nextMarkerWord_ < p) {
-            nextMarkerWord_ = scan::find(p, window_.end, MarkerWords{});
+            nextMarkerWord_ = scan::find(p, span_.end, MarkerWords{});
         }
         const std::size_t candidates = std::exchange(lines, 0);
         for (line = p; lines < candidates && line + at.lineBreak <= nextMarkerWord_ && at.fits(line);
