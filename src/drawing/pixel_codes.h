@@ -6,8 +6,11 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "picture/render.h"
 #include "tables/colour_table.h"
@@ -30,6 +33,8 @@ public:
     // for the colour it draws. Colours compare without their alpha.
     std::optional<Code> exact(QRgb colour, bool lowerCase) const;
     // The code whose colour is nearest by squared RGB distance; ties: the lowest code.
+    // The first call for a case sorts the codes' colours into a grid, which
+    // makes each call after it look at a few colours only.
     Code nearest(QRgb colour, bool lowerCase) const;
     // What a fully transparent pixel stands for: C0, and the colour it draws.
     Code transparent(bool lowerCase) const { return transparent_[lowerCase]; }
@@ -41,9 +46,20 @@ private:
         unsigned value;     // 0 to 255: what ties are broken by
         std::size_t order;  // in the order of preference, for ties of equal value
     };
+    // The drawn colours that may be nearest to some colour in each cell of
+    // the RGB cube, cut into kCells cells a side.
+    struct Grid {
+        std::vector<std::pair<QRgb, const Drawn*>> colours;  // in the order ties are broken
+        std::vector<std::uint32_t> start;                    // [cell]: the first of its members
+        std::vector<std::uint16_t> members;                  // indices into colours
+    };
+    void buildGrid(bool lowerCase) const;
+
     std::unordered_map<QRgb, Drawn> byColour_[2];  // [lowerCase]
     Code transparent_[2];
     QRgb transparentColour_;
+    mutable std::once_flag gridBuilt_[2];
+    mutable Grid grid_[2];
 };
 
 }  // namespace hexpane
