@@ -231,9 +231,15 @@ void writeSheet(const ExportOptions& options, const Tables& tables, Report& repo
         [&] { return drawSheet(*pictures, cells, size, font, tables, options); }, report);
 }
 
+// Desktop thumbnail services make OUT first, hold it open and read the
+// thumbnail back through it: an existing regular file is written in place.
 void writeThumbnail(const ExportOptions& options, const Tables& tables, Report& report) {
     const QString& path = options.patches.front();
-    if (!mayWrite(options.sheet, options.force, report)) return;
+    const Existing existing = options.force ? Existing::Replace : Existing::Keep;
+    if (const QString refused = checkSave(options.sheet, existing, Written::InPlace); !refused.isEmpty()) {
+        report.problem(ExitStatus::Incomplete, refused);
+        return;
+    }
     const auto enough = [&](const std::vector<PictureRecord>& pictures) {
         return firstDrawable(pictures, tables).size() == std::size_t(kThumbnailCells);
     };
@@ -250,7 +256,7 @@ void writeThumbnail(const ExportOptions& options, const Tables& tables, Report& 
     saveDrawing(
         options.sheet, "png", options.force, QStringLiteral("the thumbnail"),
         [&] { return drawThumbnail(*pictures, chosen, tables.colours, options.transparent, options.thumbnailSize); },
-        report);
+        report, Written::InPlace);
 }
 
 }  // namespace hexpane
