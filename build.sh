@@ -8,10 +8,10 @@ set -euo pipefail
 if [ "${1:-}" = run ] && [ -n "${2:-}" ]; then patch=$(realpath -- "$2"); fi
 cd "$(dirname "$0")"
 
-RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
+RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core libpng-dev libxxhash-dev dpkg-dev)
 TEST_PACKAGES=("${RUN_PACKAGES[@]}" libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
                xvfb xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file python3
-               shared-mime-info libglib2.0-bin appstream bash-completion lintian)
+               shared-mime-info libglib2.0-bin appstream appstream-compose bash-completion lintian mandoc)
 
 need() {
     local missing=()

@@ -23,6 +23,10 @@ constexpr std::size_t kPiece = std::size_t{1} << 16;  // what the sink gathers b
 
 QString noMemory() { return QStringLiteral("There is not enough memory to save it."); }
 
+// For a step whose failure leaves nothing worse than before: its result is
+// taken, as the fortified C library asks, and let go.
+void bestEffort(int /*result*/) {}
+
 // 0, or the errno of the write that failed.
 int writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -148,8 +152,8 @@ QString produceInto(int fd, const Producer& write) { return SinkAccess::produce(
 // A replaced file keeps its permissions, and its owner and group where this
 // user may give them (any group of the user's; anything for root).
 void adopt(int fd, const struct stat& old) {
-    (void)::fchmod(fd, old.st_mode & 0777);  // first: once given away, the file is no longer ours to change
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, uid_t(-1), old.st_gid);
+    bestEffort(::fchmod(fd, old.st_mode & 0777));  // first: once given away, the file is no longer ours to change
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) bestEffort(::fchown(fd, uid_t(-1), old.st_gid));
 }
 
 // Replaced in one step by the complete new file, synced to the disk first, so
@@ -205,9 +209,9 @@ QString replaceInPlace(const Place& place, const Producer& write, bool asked) {
     if (!S_ISREG(status.st_mode)) return refusal(place, Target{Kind::Other, status, 0}, Existing::Replace);
     if (const int error = reserve(file.get(), content.size()); error != 0) {
         // Room set aside in part goes back, and so does the time the file last changed.
-        (void)::ftruncate(file.get(), status.st_size);
+        bestEffort(::ftruncate(file.get(), status.st_size));
         const timespec times[2] = {status.st_atim, status.st_mtim};
-        (void)::futimens(file.get(), times);
+        bestEffort(::futimens(file.get(), times));
         const QString reason = error == EOPNOTSUPP ? QStringLiteral("The file system cannot set room aside for it")
                                                    : qt_error_string(error);
         const QString why = asked ? QStringLiteral("It is written in place")
