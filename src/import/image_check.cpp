@@ -209,10 +209,8 @@ QString bmpProblem(QIODevice& file) {
     if (headers.compression == kRle8 || headers.compression == kRle4) return rleProblem(file, headers);
     if (headers.compression != kRgb && headers.compression != kBitFields && headers.compression != kAlphaBitFields)
         return {};
-    // The last row needs no padding: its pixels are all there without it.
-    const std::int64_t rowBits = headers.width * headers.bits;
-    const std::int64_t needed =
-        (rowBits + 31) / 32 * 4 * std::max<std::int64_t>(headers.height - 1, 0) + (rowBits + 7) / 8;
+    // Each row padded to four bytes, the last too: the toolkit reads rows whole.
+    const std::int64_t needed = (headers.width * headers.bits + 31) / 32 * 4 * headers.height;
     if (headers.pixelsAt + needed > size) {
         return cutShortText(QStringLiteral("its %1x%2 pixels need %3 bytes from byte %4, but it ends at byte %5")
                                 .arg(headers.width)
