@@ -11,7 +11,8 @@ cd "$(dirname "$0")"
 RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core libpng-dev libxxhash-dev dpkg-dev)
 TEST_PACKAGES=("${RUN_PACKAGES[@]}" libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
                xvfb xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file python3
-               shared-mime-info libglib2.0-bin appstream appstream-compose bash-completion lintian mandoc)
+               shared-mime-info libglib2.0-bin appstream appstream-compose bash-completion lintian mandoc
+               mate-backgrounds)
 
 need() {
     local missing=()
@@ -63,6 +64,7 @@ bench)
     bench/startup.sh build/bench
     build/bench/bench/export_bench
     build/bench/bench/import_bench
+    build/bench/bench/import_image_bench
     ;;
 *)
     echo "usage: $0 run|test|bench" >&2

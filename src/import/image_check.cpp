@@ -80,47 +80,79 @@ private:
     qsizetype at_ = 0;
 };
 
-// A run-length stream decoded to its end mark: where it lies, not what it draws.
-QString rleProblem(QIODevice& file, const BmpHeaders& headers) {
-    if (!file.seek(headers.pixelsAt)) return cutShortText(QStringLiteral("its pixels would start past its end"));
-    ByteStream in(file);
-    const std::int64_t width = headers.width, height = headers.height;
-    std::int64_t x = 0, y = 0, given = 0;
-    const QString pastRow = QStringLiteral("its compressed pixels run past the end of a row");
-    for (;;) {
-        const int count = in.next(), code = in.next();
-        if (code < 0) return cutShortText(QStringLiteral("its compressed pixels stop before their end mark"));
-        if (count > 0 || code >= 3) {  // a run of one index, or that many indices as they stand
-            const int pixels = count > 0 ? count : code;
-            if (y >= height || x + pixels > width) return pastRow;
-            x += pixels;
-            given += pixels;
-            if (count > 0) continue;
-            int bytes = headers.compression == kRle8 ? pixels : (pixels + 1) / 2;
-            bytes += bytes % 2;  // padded to a 16-bit word
-            for (int i = 0; i < bytes; ++i) {
-                if (in.next() < 0)
-                    return cutShortText(QStringLiteral("its compressed pixels stop before their end mark"));
+// A run-length stream decoded to its end mark: where its pixels lie, not what
+// they draw.
+class RleStream {
+public:
+    RleStream(QIODevice& file, const BmpHeaders& headers) : in_(file), headers_(headers) {}
+
+    // Empty, or why the stream does not give every pixel.
+    QString problem() {
+        for (;;) {
+            const int count = in_.next(), code = in_.next();
+            if (code < 0) return stopped();
+            QString problem;
+            if (count > 0) {  // a run of one index
+                problem = place(count);
+            } else if (code >= 3) {  // that many indices as they stand
+                problem = place(code);
+                if (problem.isEmpty()) problem = skipIndices(code);
+            } else if (code == 0) {  // end of a row
+                ++y_;
+                x_ = 0;
+            } else if (code == 1) {  // end of the picture
+                return uncoloured();
+            } else {  // a jump, leaving the pixels between without a colour
+                problem = jump();
             }
-        } else if (code == 0) {  // end of a row
-            ++y;
-            x = 0;
-        } else if (code == 1) {  // end of the picture
-            break;
-        } else {  // a jump, leaving the pixels between undefined
-            const int right = in.next(), up = in.next();
-            if (up < 0) return cutShortText(QStringLiteral("its compressed pixels stop before their end mark"));
-            x += right;
-            y += up;
-            if (x > width) return pastRow;
+            if (!problem.isEmpty()) return problem;
         }
     }
-    if (given < width * height) {
-        return QStringLiteral("its compressed pixels leave %1 of its %2 pixels without a colour.")
-            .arg(width * height - given)
-            .arg(width * height);
+
+private:
+    static QString stopped() {
+        return cutShortText(QStringLiteral("its compressed pixels stop before their end mark"));
     }
-    return {};
+    static QString pastRow() { return QStringLiteral("its compressed pixels run past the end of a row."); }
+
+    QString place(int pixels) {
+        if (y_ >= headers_.height || x_ + pixels > headers_.width) return pastRow();
+        x_ += pixels;
+        given_ += pixels;
+        return {};
+    }
+    // The indices of an absolute run, padded to a 16-bit word.
+    QString skipIndices(int pixels) {
+        int bytes = headers_.compression == kRle8 ? pixels : (pixels + 1) / 2;
+        bytes += bytes % 2;
+        for (int i = 0; i < bytes; ++i) {
+            if (in_.next() < 0) return stopped();
+        }
+        return {};
+    }
+    QString jump() {
+        const int right = in_.next(), up = in_.next();
+        if (up < 0) return stopped();
+        x_ += right;
+        y_ += up;
+        return x_ > headers_.width ? pastRow() : QString();
+    }
+    QString uncoloured() const {
+        const std::int64_t pixels = headers_.width * headers_.height;
+        if (given_ == pixels) return {};
+        return QStringLiteral("its compressed pixels leave %1 of its %2 pixels without a colour.")
+            .arg(pixels - given_)
+            .arg(pixels);
+    }
+
+    ByteStream in_;
+    const BmpHeaders& headers_;
+    std::int64_t x_ = 0, y_ = 0, given_ = 0;
+};
+
+QString rleProblem(QIODevice& file, const BmpHeaders& headers) {
+    if (!file.seek(headers.pixelsAt)) return cutShortText(QStringLiteral("its pixels would start past its end"));
+    return RleStream(file, headers).problem();
 }
 
 // ---- PNG ----
