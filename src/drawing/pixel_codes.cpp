@@ -93,40 +93,42 @@ std::optional<PixelCodes::Code> PixelCodes::exact(QRgb colour, bool lowerCase) c
     return found->second.code;
 }
 
-// A cell's members are every colour not farther from each of its colours than
-// some one colour is from all of them: among them is the nearest to any.
-void PixelCodes::buildGrid(bool lowerCase) const {
+void PixelCodes::startGrid(bool lowerCase) const {
     Grid& grid = grid_[lowerCase];
     for (const auto& [drawn, candidate] : byColour_[lowerCase]) grid.colours.emplace_back(drawn, &candidate);
     std::sort(grid.colours.begin(), grid.colours.end(), [](const auto& a, const auto& b) {
         return std::pair(a.second->value, a.second->order) < std::pair(b.second->value, b.second->order);
     });
+    grid.cellFilled = std::make_unique<std::once_flag[]>(std::size_t(kCells) * kCells * kCells);
+    grid.cells.resize(std::size_t(kCells) * kCells * kCells);
+}
+
+// A cell's members are every colour not farther from each of its colours than
+// some one colour is from all of them: among them is the nearest to any.
+void PixelCodes::fillCell(Grid& grid, int cell) const {
+    const std::array<int, 3> low = {(cell / (kCells * kCells)) * kCellSide, (cell / kCells % kCells) * kCellSide,
+                                    (cell % kCells) * kCellSide};
     std::vector<std::pair<int, int>> ranges(grid.colours.size());
-    grid.start.reserve(kCells * kCells * kCells + 1);
-    for (int cell = 0; cell < kCells * kCells * kCells; ++cell) {
-        const std::array<int, 3> low = {(cell / (kCells * kCells)) * kCellSide, (cell / kCells % kCells) * kCellSide,
-                                        (cell % kCells) * kCellSide};
-        int bound = std::numeric_limits<int>::max();
-        for (std::size_t i = 0; i < ranges.size(); ++i) {
-            ranges[i] = distanceRange(grid.colours[i].first, low);
-            bound = std::min(bound, ranges[i].second);
-        }
-        grid.start.push_back(std::uint32_t(grid.members.size()));
-        for (std::size_t i = 0; i < ranges.size(); ++i) {
-            if (ranges[i].first <= bound) grid.members.push_back(std::uint16_t(i));
-        }
+    int bound = std::numeric_limits<int>::max();
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        ranges[i] = distanceRange(grid.colours[i].first, low);
+        bound = std::min(bound, ranges[i].second);
     }
-    grid.start.push_back(std::uint32_t(grid.members.size()));
+    std::vector<std::uint16_t>& members = grid.cells[std::size_t(cell)];
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        if (ranges[i].first <= bound) members.push_back(std::uint16_t(i));
+    }
 }
 
 PixelCodes::Code PixelCodes::nearest(QRgb colour, bool lowerCase) const {
-    std::call_once(gridBuilt_[lowerCase], [&] { buildGrid(lowerCase); });
-    const Grid& grid = grid_[lowerCase];
+    std::call_once(gridStarted_[lowerCase], [&] { startGrid(lowerCase); });
+    Grid& grid = grid_[lowerCase];
     const int cell = cellOf(colour);
+    std::call_once(grid.cellFilled[std::size_t(cell)], [&] { fillCell(grid, cell); });
     const Drawn* best = nullptr;
     int bestDistance = std::numeric_limits<int>::max();
-    for (std::uint32_t m = grid.start[std::size_t(cell)]; m < grid.start[std::size_t(cell) + 1]; ++m) {
-        const auto& [drawn, candidate] = grid.colours[grid.members[m]];
+    for (const std::uint16_t member : grid.cells[std::size_t(cell)]) {
+        const auto& [drawn, candidate] = grid.colours[member];
         const int distance = squaredDistance(drawn, colour);
         if (distance < bestDistance) {  // in tie order: the first of equals stays
             best = candidate;

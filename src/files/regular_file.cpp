@@ -45,7 +45,8 @@ int openRegularFile(const QString& path, QString* error, long long* size) {
     return -1;
 }
 
-RegularFile::RegularFile(const QString& path, std::uint64_t limit) : digester_(std::make_unique<Digester>()) {
+RegularFile::RegularFile(const QString& path, std::uint64_t limit, Digested digested)
+    : digester_(digested == Digested::Yes ? std::make_unique<Digester>() : nullptr) {
     long long size = 0;
     fd_ = openRegularFile(path, &error_, &size);
     cut_ = std::uint64_t(size) > limit;
@@ -54,6 +55,7 @@ RegularFile::RegularFile(const QString& path, std::uint64_t limit) : digester_(s
 }
 
 FileDigest RegularFile::digest() const {
+    if (!digester_) return {};
     return digester_->result(left_ == 0 && probed_ && !grew_ && !cut_ && error_.isEmpty());
 }
 
@@ -88,7 +90,7 @@ std::streamsize RegularFile::readSome(char* to, std::streamsize count) {
     }
     if (got == 0) left_ = 0;  // it shrank: what is left is a clean end
     left_ -= got;
-    digester_->add(to, std::size_t(got));
+    if (digester_) digester_->add(to, std::size_t(got));
     return got;
 }
 

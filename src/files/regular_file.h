@@ -3,8 +3,8 @@
 // device cannot hang the program, and checked on the open descriptor, so it
 // cannot be swapped in between. It is read no further than it reached when it
 // was opened, so a file that grows meanwhile cannot make memory grow with it.
-// Every byte read is digested on its way, so that a file written later from
-// this one can be checked against what was read (files/file_digest.h).
+// Where asked, every byte read is digested on its way, so that a file written
+// later from this one can be checked against what was read (files/file_digest.h).
 #pragma once
 
 #include <QString>
@@ -32,8 +32,10 @@ int openRegularFile(const QString& path, QString* error, long long* size);
 
 class RegularFile final : public std::streambuf {
 public:
+    enum class Digested { No, Yes };
     // error() says why it could not be opened. No more than limit bytes are read.
-    explicit RegularFile(const QString& path, std::uint64_t limit = std::numeric_limits<std::uint64_t>::max());
+    explicit RegularFile(const QString& path, std::uint64_t limit = std::numeric_limits<std::uint64_t>::max(),
+                         Digested digested = Digested::No);
     ~RegularFile() override;
     RegularFile(const RegularFile&) = delete;
     RegularFile& operator=(const RegularFile&) = delete;
@@ -42,8 +44,8 @@ public:
     const QString& error() const { return error_; }
     // Whether the file held more than the limit when it was opened.
     bool cut() const { return cut_; }
-    // What was read so far; whole once the file was read to its end, and
-    // nothing had been added to it by then.
+    // What was read so far, where Digested; whole once the file was read to
+    // its end, and nothing had been added to it by then.
     FileDigest digest() const;
 
 protected:
@@ -72,7 +74,8 @@ template <typename Read>
 auto readFile(const QString& path, Read read, QString* error, FileDigest* digest = nullptr)
     -> decltype(read(std::declval<std::istream&>())) {
     try {
-        RegularFile file(path);
+        RegularFile file(path, std::numeric_limits<std::uint64_t>::max(),
+                         digest != nullptr ? RegularFile::Digested::Yes : RegularFile::Digested::No);
         if (!file.error().isEmpty()) {
             *error = file.error();
             return {};

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <istream>
+#include <limits>
 
 #include "files/regular_file.h"
 #include "files/saved_file.h"
@@ -59,7 +60,7 @@ void Copier::apply(char* chunk, std::size_t size, std::uint64_t at) {
 // read. The bytes are digested as the file holds them, before any change.
 bool copyPatch(const QString& patchPath, const FileDigest& read, const std::vector<ChangedText>& changes,
                const std::function<bool(const char*, std::size_t)>& put, QString* error) {
-    RegularFile file(patchPath);
+    RegularFile file(patchPath, std::numeric_limits<std::uint64_t>::max(), RegularFile::Digested::Yes);
     if (!file.error().isEmpty()) {
         *error = file.error();
         return false;
