@@ -140,6 +140,7 @@ made() {
     held) : >"$2" ;;
     link) printf 'kept' >"$XS_TMP/files/target" && ln -s target "$2" ;;
     fifo) mkfifo "$2" ;;
+    patch) cp "$source_dir/examples/sample.vkp" "$2" ;;
     esac
 }
 # kind | status | what is then read through the descriptor held, or found at OUT
@@ -147,7 +148,9 @@ while IFS='|' read -r kind expected reads; do
     output="$XS_TMP/files/out-$kind.png"
     made "$kind" "$output"
     exec 9<>"$output"  # held open from before the run to after it, read and write as services hold it
-    thumbnail 128 "$XS_TMP/files/a sample.vkp" "$output"
+    input="$XS_TMP/files/a sample.vkp"
+    [ "$kind" != patch ] || input=$output
+    thumbnail 128 "$input" "$output"
     [ "$status" -eq "$expected" ] || xs_die "$kind OUT: status $status, not $expected: $(tail -n 3 "$XS_TMP/thumbnail.log")"
     case $reads in
     png)
@@ -157,12 +160,14 @@ while IFS='|' read -r kind expected reads; do
         ;;
     kept) [ -L "$output" ] && [ "$(cat "$XS_TMP/files/target")" = kept ] || xs_die "$kind OUT was not left as it was" ;;
     fifo) [ -p "$output" ] || xs_die "$kind OUT was not left as it was" ;;
+    patch) cmp -s "$output" "$source_dir/examples/sample.vkp" || xs_die "the patch itself as OUT was written over" ;;
     esac
     exec 9<&-
 done <<'EOF'
 held|0|png
 link|1|kept
 fifo|1|fifo
+patch|1|patch
 EOF
 
 xs_note "bash completion"
