@@ -11,8 +11,9 @@ namespace hexpane {
 
 // Empty on success; otherwise a message that names the file and gives the
 // reason. format is an image format Qt writes: "bmp" or "png". With Keep, a
-// file that exists, or comes to be while this one is written, stays as it is.
+// file that exists, or comes to be while this one is written, stays as it is;
+// written says how the file takes its place (saveFile).
 QString saveImage(const QImage& image, const QString& path, const char* format = "bmp",
-                  Existing existing = Existing::Replace);
+                  Existing existing = Existing::Replace, Written written = Written::AsNewFile);
 
 }  // namespace hexpane

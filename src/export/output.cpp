@@ -24,15 +24,23 @@ QString noSizeText(const QString& patchPath, std::size_t index, const PictureRec
 }
 
 bool saveDrawing(const QString& path, const char* format, bool force, const QString& what,
-                 const std::function<QImage()>& draw, Report& report) {
-    if (!mayWrite(path, force, report)) return false;
+                 const std::function<QImage()>& draw, Report& report, Written written) {
+    const Existing existing = force ? Existing::Replace : Existing::Keep;
+    if (written == Written::InPlace) {
+        if (const QString refused = checkSave(path, existing, written); !refused.isEmpty()) {
+            report.problem(ExitStatus::Incomplete, refused);
+            return false;
+        }
+    } else if (!mayWrite(path, force, report)) {
+        return false;
+    }
     QString error;
     try {
         const QImage image = draw();
         error =
             image.isNull()
                 ? QStringLiteral("Cannot save %1: there is not enough memory to draw %2.").arg(shownPath(path), what)
-                : saveImage(image, path, format, force ? Existing::Replace : Existing::Keep);
+                : saveImage(image, path, format, existing, written);
     } catch (const std::bad_alloc&) {
         error = QStringLiteral("Cannot save %1: there is not enough memory to draw and encode %2.")
                     .arg(shownPath(path), what);

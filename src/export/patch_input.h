@@ -22,6 +22,8 @@ std::optional<std::vector<PictureRecord>> readPatchFile(const QString& path, Rep
 // needed: a growing start of the file is read until `enough` is content with
 // the pictures found in it, the whole file is read, or `limit` bytes are.
 // Only pictures that end inside what was read are returned, so none is cut.
+// Where memory runs out first, the pictures of the largest start that could
+// be read are returned.
 using Enough = std::function<bool(const std::vector<PictureRecord>&)>;
 std::optional<std::vector<PictureRecord>> readFirstPictures(const QString& path, std::uint64_t limit,
                                                             const Enough& enough, Report& report);

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <optional>
 
+#include <sys/stat.h>
+
 #include "export/output.h"
 #include "export/patch_input.h"
 #include "files/path_bytes.h"
@@ -231,9 +233,29 @@ void writeSheet(const ExportOptions& options, const Tables& tables, Report& repo
         [&] { return drawSheet(*pictures, cells, size, font, tables, options); }, report);
 }
 
+// Whether two paths name one file.
+bool sameFile(const QString& a, const QString& b) {
+    struct stat first {
+    }, second{};
+    return ::stat(pathBytes(a).constData(), &first) == 0 && ::stat(pathBytes(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// Desktop thumbnail services make OUT first, hold it open and read the
+// thumbnail back through it: an existing regular file is written in place,
+// but never the patch itself.
 void writeThumbnail(const ExportOptions& options, const Tables& tables, Report& report) {
     const QString& path = options.patches.front();
-    if (!mayWrite(options.sheet, options.force, report)) return;
+    const Existing existing = options.force ? Existing::Replace : Existing::Keep;
+    QString refused = checkSave(options.sheet, existing, Written::InPlace);
+    if (refused.isEmpty() && sameFile(path, options.sheet)) {
+        refused = QStringLiteral("Cannot save %1:\nIt is the patch itself, so it was left as it is.")
+                      .arg(shownPath(options.sheet));
+    }
+    if (!refused.isEmpty()) {
+        report.problem(ExitStatus::Incomplete, refused);
+        return;
+    }
     const auto enough = [&](const std::vector<PictureRecord>& pictures) {
         return firstDrawable(pictures, tables).size() == std::size_t(kThumbnailCells);
     };
@@ -250,7 +272,7 @@ void writeThumbnail(const ExportOptions& options, const Tables& tables, Report& 
     saveDrawing(
         options.sheet, "png", options.force, QStringLiteral("the thumbnail"),
         [&] { return drawThumbnail(*pictures, chosen, tables.colours, options.transparent, options.thumbnailSize); },
-        report);
+        report, Written::InPlace);
 }
 
 }  // namespace hexpane

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "files/file_digest.h"
 #include "patch/patch_reader.h"
 
 namespace hexpane {
@@ -23,18 +24,21 @@ namespace hexpane {
 struct ChangedText {
     const std::string* newHex;
     const std::vector<NewTextRun>* runs;
-    const std::vector<bool>* changedPixels;  // [k]: the characters 2k and 2k + 1 may differ from the file's
 };
 
 // Writes the patch with each changed text in place of what the file holds
 // there (changes in file order) to outputPath, whole or not at all, through the
-// saving code every program shares. Empty when written; otherwise a message
-// that names the output and gives the reason, also when the patch cannot be
-// read again or no longer holds what was read from it (where no pixel changed,
-// its bytes must be the text read, and it must be long enough for every run).
+// saving code every program shares. `read` is what the patch held when its
+// texts were read (readFile gives it): the copy must hold those very bytes,
+// every one of them, or nothing is written, so that a patch cut short, grown
+// or changed anywhere meanwhile never becomes a cut or merged one. Empty when
+// written; otherwise a message that names the output and gives the reason.
 // Never replaces a file unless force. The output may be the patch itself: it
 // is read whole before the output takes its name.
-QString writePatch(const QString& patchPath, const std::vector<ChangedText>& changes, const QString& outputPath,
-                   bool force);
+QString writePatch(const QString& patchPath, const FileDigest& read, const std::vector<ChangedText>& changes,
+                   const QString& outputPath, bool force);
+
+// What writePatch says of a patch that no longer holds what was read.
+QString patchChangedText();
 
 }  // namespace hexpane

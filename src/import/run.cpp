@@ -1,6 +1,5 @@
 #include "import/run.h"
 
-#include <QBuffer>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -12,6 +11,7 @@
 #include "files/path_bytes.h"
 #include "files/regular_file.h"
 #include "files/saved_file.h"
+#include "import/image_input.h"
 #include "import/image_names.h"
 #include "import/patch_copy.h"
 #include "import/picture_import.h"
@@ -62,54 +62,6 @@ std::map<std::size_t, QString> imagesByPicture(const std::vector<NamedImage>& im
         }
     }
     return byPicture;
-}
-
-QByteArray readAll(std::istream& in) {
-    QByteArray bytes;
-    constexpr qsizetype kChunk = qsizetype{1} << 16;
-    for (qsizetype got = kChunk; got == kChunk;) {
-        const qsizetype held = bytes.size();
-        bytes.resize(held + kChunk);
-        in.read(bytes.data() + held, kChunk);
-        got = qsizetype(in.gcount());
-        bytes.resize(held + got);
-    }
-    return bytes;
-}
-
-// The image at its picture's size, or a null one with the reason told.
-QImage readImage(const QString& path, PictureSize size, const QString& picture, Report& report) {
-    const auto refuse = [&](ExitStatus status, const QString& why) {
-        report.problem(status, QStringLiteral("%1: %2").arg(shownPath(path), why));
-        return QImage();
-    };
-    QString error;
-    QByteArray bytes = readFile(path, readAll, &error);
-    if (!error.isEmpty()) return refuse(ExitStatus::Failed, QStringLiteral("cannot read it:\n%1").arg(error));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    // By its content, whatever its name says; only the two formats the exporter writes.
-    if (const QByteArray format = reader.format(); format != "bmp" && format != "png")
-        return refuse(ExitStatus::Failed, QStringLiteral("cannot read it: it is no .bmp or .png image."));
-    // The size is known before the pixels are decoded, which a file claiming a huge size would exhaust memory with.
-    const auto wrongSize = [&](QSize found) {
-        return refuse(ExitStatus::Incomplete, QStringLiteral("it is %1x%2, but picture %3 is %4x%5.")
-                                                  .arg(found.width())
-                                                  .arg(found.height())
-                                                  .arg(picture)
-                                                  .arg(size.width)
-                                                  .arg(size.height));
-    };
-    const QSize wanted(size.width, size.height);
-    if (reader.size().isValid() && reader.size() != wanted) return wrongSize(reader.size());
-    QImage image = reader.read();
-    if (image.isNull()) {
-        return refuse(ExitStatus::Failed,
-                      QStringLiteral("cannot read it as a .bmp or .png image: %1").arg(reader.errorString()));
-    }
-    if (image.size() != wanted) return wrongSize(image.size());
-    return image;
 }
 
 struct Outcome {
@@ -176,15 +128,15 @@ std::vector<ChangedText> Import::changes() const {
     std::vector<ChangedText> changes;
     for (const Outcome& outcome : outcomes_) {
         if (outcome.imported.changed == 0) continue;
-        changes.push_back({&patch_.pictures[outcome.index].newHex, &patch_.newTextRuns[outcome.index],
-                           &outcome.imported.changedPixels});
+        changes.push_back({&patch_.pictures[outcome.index].newHex, &patch_.newTextRuns[outcome.index]});
     }
     return changes;
 }
 
-void importAll(const ImportOptions& options, Report& report) {
+void importAll(const ImportOptions& options, Report& report, const std::function<void()>& beforeWriting) {
     const std::optional<Tables> tables = readTables(options, report);
-    std::optional<LocatedPatch> patch = readReported(options.patch, readPatchLocated, report);
+    FileDigest read;
+    std::optional<LocatedPatch> patch = readReported(options.patch, readPatchLocated, report, &read);
     if (!tables || !patch) return;
     if (!options.force && nameTaken(options.output)) {
         report.problem(ExitStatus::Incomplete,
@@ -194,27 +146,39 @@ void importAll(const ImportOptions& options, Report& report) {
     Import import(options, *tables, *patch);
     for (const auto& [index, path] : imagesByPicture(images, *patch, options.patch, report))
         import.picture(index, path, report);
+    const Existing existing = options.force ? Existing::Replace : Existing::Keep;
+    // What a real run would refuse before writing, a dry run refuses too.
+    if (report.status() == ExitStatus::Done && options.dryRun) {
+        if (const QString refused = checkSave(options.output, existing); !refused.isEmpty())
+            report.problem(ExitStatus::Incomplete, refused);
+    }
     if (report.status() != ExitStatus::Done) {
         report.note(QStringLiteral("Nothing was written."));
         return;
     }
-    import.tell(report);
     if (options.dryRun) {
+        import.tell(report);
         report.note(QStringLiteral("Nothing was written (--dry-run)."));
         return;
     }
-    const QString error = writePatch(options.patch, import.changes(), options.output, options.force);
-    if (!error.isEmpty()) report.problem(ExitStatus::Incomplete, error);
+    if (beforeWriting) beforeWriting();
+    if (const QString error = writePatch(options.patch, read, import.changes(), options.output, options.force);
+        !error.isEmpty()) {
+        report.problem(ExitStatus::Incomplete, error);
+        report.note(QStringLiteral("Nothing was written."));
+        return;
+    }
+    import.tell(report);
 }
 
 }  // namespace
 
-void runImport(const ImportOptions& options, Report& report) {
+void runImport(const ImportOptions& options, Report& report, const std::function<void()>& beforeWriting) {
     // An image is decoded only once its header gives its picture's size, which
     // the patch's text bounds: no limit of the toolkit's is needed beyond that.
     QImageReader::setAllocationLimit(0);
     try {
-        importAll(options, report);
+        importAll(options, report, beforeWriting);
     } catch (...) {
         report.stopped(ExitStatus::Incomplete, QStringLiteral("import the pictures; nothing was written"));
     }

@@ -167,7 +167,7 @@ void Form1::afterShown() {
     if (!loadProblems_.isEmpty()) messages_->show(QMessageBox::Warning, std::exchange(loadProblems_, QString()));
     const StartRequest start = std::exchange(start_, StartRequest());
     if (!start.problem.isEmpty()) messages_->show(QMessageBox::Warning, start.problem);
-    if (!start.patch.isEmpty()) openPatch(start.patch);
+    if (start.patch) openPatch(*start.patch);
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent* event) {

@@ -45,7 +45,14 @@ StartRequest readCommandLine(int argc, const char* const* argv) {
                     .arg(files.size())
                     .arg(shown.join(u'\n'), QLatin1String(kUsage))};
     }
-    return {files.value(0), {}};
+    if (files.isEmpty()) return {};
+    return {files.first(), {}};
+}
+
+StartRequest takeCommandLine(int& argc, char** argv) {
+    StartRequest request = readCommandLine(argc, argv);
+    argc = std::min(argc, 1);
+    return request;
 }
 
 QString droppedPatch(const QMimeData* data) {

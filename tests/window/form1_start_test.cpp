@@ -3,6 +3,7 @@
 // memory an open frees given back to the system.
 #include <QCheckBox>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -34,12 +35,16 @@ bool eventually(const std::function<bool()>& done) {
 
 class Starting : public WindowTest {
 protected:
-    // The window, started as main() starts it with these arguments after the program's name.
-    void startWith(const std::vector<QByteArray>& arguments) {
-        std::vector<const char*> argv = {"hexpane"};
-        for (const QByteArray& argument : arguments) argv.push_back(argument.constData());
-        form->startWith(readCommandLine(int(argv.size()), argv.data()));
+    // The window, started as main() starts it with these arguments after the
+    // program's name; the toolkit is left none of them.
+    void startWith(std::vector<QByteArray> arguments) {
+        std::vector<char*> argv = {program.data()};
+        for (QByteArray& argument : arguments) argv.push_back(argument.data());
+        int argc = int(argv.size());
+        form->startWith(takeCommandLine(argc, argv.data()));
+        EXPECT_EQ(argc, 1);
     }
+    QByteArray program = "hexpane";
     QByteArray path(const char* name) const { return pathBytes(dir.path()) + '/' + name; }
     // The scratch folder is removed by a name in Qt's text, which cannot spell this one.
     void TearDown() override { ::unlink(path(kNotUtf8).constData()); }
@@ -47,10 +52,12 @@ protected:
 };
 
 TEST_F(Starting, TheCommandLineOpensItsFileOrSaysWhatIsWrong) {
-    for (const char* name : {"patch.vkp", "-dash.vkp", kNotUtf8}) {
+    for (const char* name : {"patch.vkp", "-dash.vkp", kNotUtf8, "-reverse", "-style=x.vkp"}) {
         std::ofstream(path(name).toStdString(), std::ios::binary) << kTwoPictures;
     }
     ASSERT_EQ(mkfifo(path("fifo.vkp").constData(), 0600), 0);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));  // names as typed, beside the files
     const struct {
         const char* what;
         std::vector<QByteArray> arguments;
@@ -62,6 +69,10 @@ TEST_F(Starting, TheCommandLineOpensItsFileOrSaysWhatIsWrong) {
         {"a patch", {path("patch.vkp")}, 2, QMessageBox::NoIcon, {}},
         {"a name that is no UTF-8, byte for byte", {path(kNotUtf8)}, 2, QMessageBox::NoIcon, {}},
         {"a name after --", {"--", path("-dash.vkp")}, 2, QMessageBox::NoIcon, {}},
+        // Names the toolkit would take for its options, were it given them.
+        {"-reverse after --", {"--", "-reverse"}, 2, QMessageBox::NoIcon, {}},
+        {"-style=x.vkp after --", {"--", "-style=x.vkp"}, 2, QMessageBox::NoIcon, {}},
+        {"an empty name", {""}, 0, QMessageBox::Critical, "Cannot read"},
         {"a missing file", {path("gone.vkp")}, 0, QMessageBox::Critical, "Cannot read " + dir.filePath("gone.vkp")},
         {"a named pipe", {path("fifo.vkp")}, 0, QMessageBox::Critical, "not a regular file"},
         {"two files", {path("patch.vkp"), path("-dash.vkp")}, 0, QMessageBox::Warning, "one patch file at a time"},
@@ -81,6 +92,7 @@ TEST_F(Starting, TheCommandLineOpensItsFileOrSaysWhatIsWrong) {
         EXPECT_TRUE(messages->shown[0].second.contains(c.says)) << messages->shown[0].second.toStdString();
         EXPECT_TRUE(dialog->calls.empty());
     }
+    QDir::setCurrent(before);
 }
 
 TEST_F(Starting, ADroppedPatchOpensAndAnythingElseIsRefused) {

@@ -1,0 +1,98 @@
+#include "import/image_input.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QStringList>
+
+#include <unistd.h>
+
+#include "files/path_bytes.h"
+#include "files/regular_file.h"
+#include "import/image_check.h"
+
+namespace hexpane {
+
+namespace {
+
+// While it lives, what the toolkit and the image libraries say (libpng's
+// errors, the image readers' warnings) is kept for the program's own message
+// instead of reaching standard error on its own. The importer reads one image
+// at a time, on one thread.
+class LibraryMessages {
+public:
+    LibraryMessages() : previous_(qInstallMessageHandler(keep)) { kept_ = &said_; }
+    ~LibraryMessages() {
+        qInstallMessageHandler(previous_);
+        kept_ = nullptr;
+    }
+    LibraryMessages(const LibraryMessages&) = delete;
+    LibraryMessages& operator=(const LibraryMessages&) = delete;
+
+    // " (what was said; ...)", or nothing.
+    QString said() const {
+        return said_.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(said_.join(QStringLiteral("; ")));
+    }
+
+private:
+    static void keep(QtMsgType, const QMessageLogContext& context, const QString& message) {
+        if (kept_ == nullptr) return;
+        const QString category = QLatin1String(context.category);
+        *kept_ << (category.isEmpty() || category == QLatin1String("default") ? message : category + ": " + message);
+    }
+
+    static inline QStringList* kept_ = nullptr;
+    QStringList said_;
+    QtMessageHandler previous_;
+};
+
+}  // namespace
+
+QImage readImage(const QString& path, PictureSize size, const QString& picture, Report& report) {
+    const auto refuse = [&](ExitStatus status, const QString& why) {
+        report.problem(status, QStringLiteral("%1: %2").arg(shownPath(path), why));
+        return QImage();
+    };
+    QString error;
+    long long fileSize = 0;
+    const int fd = openRegularFile(path, &error, &fileSize);
+    if (fd < 0) return refuse(ExitStatus::Failed, QStringLiteral("cannot read it:\n%1").arg(error));
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return refuse(ExitStatus::Failed, QStringLiteral("cannot read it:\n%1").arg(file.errorString()));
+    }
+    const LibraryMessages messages;
+    QImageReader header(&file);
+    // By its content, whatever its name says; only the two formats the exporter writes.
+    const QByteArray format = header.format();
+    if (format != "bmp" && format != "png")
+        return refuse(ExitStatus::Failed, QStringLiteral("cannot read it: it is no .bmp or .png image."));
+    // The size is known before the pixels are decoded, which a file claiming a huge size would exhaust memory with.
+    const auto wrongSize = [&](QSize found) {
+        return refuse(ExitStatus::Incomplete, QStringLiteral("it is %1x%2, but picture %3 is %4x%5.")
+                                                  .arg(found.width())
+                                                  .arg(found.height())
+                                                  .arg(picture)
+                                                  .arg(size.width)
+                                                  .arg(size.height));
+    };
+    const QSize wanted(size.width, size.height);
+    if (header.size().isValid() && header.size() != wanted) return wrongSize(header.size());
+    if (const QString problem = format == "bmp" ? bmpProblem(file) : pngProblem(file); !problem.isEmpty())
+        return refuse(ExitStatus::Failed, problem);
+    if (!file.seek(0)) return refuse(ExitStatus::Failed, QStringLiteral("cannot read it:\n%1").arg(file.errorString()));
+    QImageReader decoder(&file, format);
+    QImage image = decoder.read();
+    if (image.isNull()) {
+        // A decoder that failed at the file's end ran out of data.
+        if (file.atEnd())
+            return refuse(ExitStatus::Failed, cutShortText(QStringLiteral("its pixels stop before their end")));
+        return refuse(ExitStatus::Failed, QStringLiteral("cannot read it as a .%1 image: %2%3")
+                                              .arg(QLatin1String(format), decoder.errorString(), messages.said()));
+    }
+    if (image.size() != wanted) return wrongSize(image.size());
+    if (const QString problem = indexProblem(image); !problem.isEmpty()) return refuse(ExitStatus::Failed, problem);
+    return image;
+}
+
+}  // namespace hexpane
