@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <cstdint>
 #include <map>
 #include <new>
 #include <optional>
@@ -77,8 +78,28 @@ QByteArray readAll(std::istream& in) {
     return bytes;
 }
 
-// The image at its picture's size, or a null one with the reason told.
-QImage readImage(const QString& path, PictureSize size, const QString& picture, Report& report) {
+// The sizes an image may have: the size its picture is drawn at, or, for a
+// picture that the size table gives no size, any W x H of its pixel count:
+// pixels go row by row whatever the width, so each such image is exact.
+struct ImageShape {
+    std::optional<PictureSize> drawn;
+    std::int64_t pixels = 0;
+
+    bool fits(QSize size) const {
+        if (drawn) return size == QSize(drawn->width, drawn->height);
+        return size.width() > 0 && std::int64_t{size.width()} * size.height() == pixels;
+    }
+    QString wanted(const QString& picture, const QString& sizeTable) const {
+        if (drawn) return QStringLiteral("picture %1 is %2x%3").arg(picture).arg(drawn->width).arg(drawn->height);
+        return QStringLiteral("picture %1 has no size in %2, so its width times height must be its pixel count, %3")
+            .arg(picture, shownPath(sizeTable))
+            .arg(pixels);
+    }
+};
+
+// The image, of a shape that fits its picture, or a null one with the reason told.
+QImage readImage(const QString& path, const ImageShape& shape, const QString& picture, const QString& sizeTable,
+                 Report& report) {
     const auto refuse = [&](ExitStatus status, const QString& why) {
         report.problem(status, QStringLiteral("%1: %2").arg(shownPath(path), why));
         return QImage();
@@ -94,21 +115,18 @@ QImage readImage(const QString& path, PictureSize size, const QString& picture, 
         return refuse(ExitStatus::Failed, QStringLiteral("cannot read it: it is no .bmp or .png image."));
     // The size is known before the pixels are decoded, which a file claiming a huge size would exhaust memory with.
     const auto wrongSize = [&](QSize found) {
-        return refuse(ExitStatus::Incomplete, QStringLiteral("it is %1x%2, but picture %3 is %4x%5.")
+        return refuse(ExitStatus::Incomplete, QStringLiteral("it is %1x%2, but %3.")
                                                   .arg(found.width())
                                                   .arg(found.height())
-                                                  .arg(picture)
-                                                  .arg(size.width)
-                                                  .arg(size.height));
+                                                  .arg(shape.wanted(picture, sizeTable)));
     };
-    const QSize wanted(size.width, size.height);
-    if (reader.size().isValid() && reader.size() != wanted) return wrongSize(reader.size());
+    if (reader.size().isValid() && !shape.fits(reader.size())) return wrongSize(reader.size());
     QImage image = reader.read();
     if (image.isNull()) {
         return refuse(ExitStatus::Failed,
                       QStringLiteral("cannot read it as a .bmp or .png image: %1").arg(reader.errorString()));
     }
-    if (image.size() != wanted) return wrongSize(image.size());
+    if (!shape.fits(image.size())) return wrongSize(image.size());
     return image;
 }
 
@@ -148,18 +166,10 @@ private:
 
 void Import::picture(std::size_t index, const QString& imagePath, Report& report) {
     PictureRecord& picture = patch_.pictures[index];
-    const std::optional<PictureSize> size = pictureSize(picture, tables_);
-    if (!size) {
-        const QString sizeFile =
-            options_.sizePath.isEmpty() ? QStringLiteral("size.txt") : QFileInfo(options_.sizePath).fileName();
-        report.problem(ExitStatus::Incomplete,
-                       QStringLiteral("%1: no size in %2 for %3 pixels, the pixel count of picture %4.")
-                           .arg(shownPath(imagePath), shownPath(sizeFile))
-                           .arg(pixelCount(picture))
-                           .arg(pictureText(index, picture)));
-        return;
-    }
-    const QImage image = readImage(imagePath, *size, pictureText(index, picture), report);
+    const QString sizeTable =
+        options_.sizePath.isEmpty() ? QStringLiteral("size.txt") : QFileInfo(options_.sizePath).fileName();
+    const ImageShape shape{pictureSize(picture, tables_), pixelCount(picture)};
+    const QImage image = readImage(imagePath, shape, pictureText(index, picture), sizeTable, report);
     if (image.isNull()) return;
     const ImportRules rules{tables_.colours, options_.transparent, codes_, options_.nearest};
     ImportedPicture imported = importImage(image, picture.newHex, rules);
