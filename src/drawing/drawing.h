@@ -1,6 +1,6 @@
 // A picture as every program draws it: the size a picture gets from the size
-// table, that size as the window's label shows it, and a pane drawn as an
-// image in the colours the window shows. The window, hexpane-export
+// table (or, when asked, from its own pixels), that size as the window's label
+// shows it, and a pane drawn as an image in the colours the window shows. The window, hexpane-export
 // and hexpane-import all call these, so a picture looks the same in each.
 #pragma once
 
@@ -8,7 +8,9 @@
 #include <QPalette>
 #include <QString>
 
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -27,8 +29,30 @@ std::vector<SizeRecord> sizesOf(const PictureRecord& picture, const Tables& tabl
 // The size a picture is drawn at: that of the first record found, if usable.
 std::optional<PictureSize> pictureSize(const PictureRecord& picture, const Tables& tables);
 
+// Whether a picture that the size table gives no size is drawn at the size its
+// own pixels suggest (picture/size_guess.h) rather than not at all.
+enum class Guessing : bool { Off, On };
+
+// At most this many guesses are kept, the best first.
+inline constexpr std::size_t kKeptGuesses = 5;
+
+// The size a picture is drawn at and where it comes from: the table's, as
+// above; with guessing on and no size in the table, the best guess.
+struct SizeChoice {
+    std::optional<PictureSize> size;   // none: the picture is not drawn
+    bool guessed = false;              // the table gave none and guessing was on
+    std::vector<PictureSize> guesses;  // then: the best first, size the first; none under 4 pixels
+};
+SizeChoice pictureSize(const PictureRecord& picture, const Tables& tables, Guessing guessing);
+
+// pictureSize of each picture, in order; the guesses are made on every core
+// when there are enough pixels to guess from for that to pay.
+std::vector<SizeChoice> pictureSizes(std::span<const PictureRecord> pictures, const Tables& tables, Guessing guessing);
+
 // "WxH", or "Error" for a picture without a size.
 QString sizeText(const std::optional<PictureSize>& size);
+// The same, with a "~" in front of a guessed size: "~176x220".
+QString sizeText(const SizeChoice& choice);
 
 // One pane: the hex text drawn at size through the colour table, C0 as the
 // option says, system colours as the palette has them. A null image when the

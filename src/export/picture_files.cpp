@@ -44,7 +44,7 @@ bool makeFolder(const QString& folder, Report& report) {
 
 void writePicture(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QString& folder,
                   const Tables& tables, const ExportOptions& options, Report& report) {
-    const std::optional<PictureSize> size = pictureSize(picture, tables);
+    const std::optional<PictureSize> size = pictureSize(picture, tables, options.guessing).size;
     if (!size) {
         report.problem(ExitStatus::Incomplete,
                        noSizeText(patchPath, index, picture, QStringLiteral("so no file was written for it")));

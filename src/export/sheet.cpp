@@ -58,15 +58,17 @@ QFont labelFont() {
     return font;
 }
 
-std::vector<Cell> makeCells(const std::vector<PictureRecord>& pictures, const Tables& tables, int zoom,
-                            const QFontMetrics& metrics) {
+std::vector<Cell> makeCells(const std::vector<PictureRecord>& pictures, const Tables& tables,
+                            const ExportOptions& options, const QFontMetrics& metrics) {
+    const int zoom = options.zoom;
+    const std::vector<SizeChoice> choices = pictureSizes(pictures, tables, options.guessing);
     std::vector<Cell> cells;
     cells.reserve(pictures.size());
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         Cell cell;
-        cell.size = pictureSize(pictures[i], tables);
+        cell.size = choices[i].size;
         const QString name = metrics.elidedText(displayName(pictures[i].name), Qt::ElideRight, kNameWidth);
-        QString size = sizeText(cell.size);
+        QString size = sizeText(choices[i]);
         if (!cell.size) size += QStringLiteral(": no size for %1 pixels").arg(pictures[i].newHex.size() / 2);
         cell.label = QStringLiteral("%1 %2 %3").arg(indexText(i), name, size);
         cell.width = metrics.horizontalAdvance(cell.label);
@@ -154,13 +156,33 @@ struct Drawable {
     PictureSize size;
 };
 
-std::vector<Drawable> firstDrawable(const std::vector<PictureRecord>& pictures, const Tables& tables) {
-    std::vector<Drawable> found;
-    for (std::size_t i = 0; i < pictures.size() && found.size() < std::size_t(kThumbnailCells); ++i) {
-        if (const auto size = pictureSize(pictures[i], tables)) found.push_back({i, *size});
+// The first pictures that have a size. The patch is read again from its start
+// as more of it is needed, so the sizes of the pictures already seen are kept,
+// not guessed again.
+class FirstDrawable {
+public:
+    FirstDrawable(const Tables& tables, Guessing guessing) : tables_(tables), guessing_(guessing) {}
+
+    std::vector<Drawable> operator()(const std::vector<PictureRecord>& pictures) {
+        std::vector<Drawable> found;
+        for (std::size_t i = 0; i < pictures.size() && found.size() < std::size_t(kThumbnailCells); ++i) {
+            const std::int32_t count = pixelCount(pictures[i]);
+            if (i < seen_.size() && seen_[i].count != count) seen_.resize(i);  // the file changed meanwhile
+            if (i == seen_.size()) seen_.push_back({count, pictureSize(pictures[i], tables_, guessing_).size});
+            if (seen_[i].size) found.push_back({i, *seen_[i].size});
+        }
+        return found;
     }
-    return found;
-}
+
+private:
+    struct Seen {
+        std::int32_t count;
+        std::optional<PictureSize> size;
+    };
+    const Tables& tables_;
+    Guessing guessing_;
+    std::vector<Seen> seen_;
+};
 
 // Where a drawing of `size` goes in a cell of `cell` at `corner`, centred, and
 // the whole factor it is enlarged or reduced by.
@@ -215,7 +237,7 @@ void writeSheet(const ExportOptions& options, const Tables& tables, Report& repo
     const auto pictures = readPatchFile(path, report);
     if (!pictures || !mayWrite(options.sheet, options.force, report)) return;
     const QFont font = labelFont();
-    std::vector<Cell> cells = makeCells(*pictures, tables, options.zoom, QFontMetrics(font));
+    std::vector<Cell> cells = makeCells(*pictures, tables, options, QFontMetrics(font));
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (!cells[i].size) {
             report.problem(ExitStatus::Incomplete,
@@ -256,12 +278,13 @@ void writeThumbnail(const ExportOptions& options, const Tables& tables, Report& 
         report.problem(ExitStatus::Incomplete, refused);
         return;
     }
+    FirstDrawable firstDrawable(tables, options.guessing);
     const auto enough = [&](const std::vector<PictureRecord>& pictures) {
-        return firstDrawable(pictures, tables).size() == std::size_t(kThumbnailCells);
+        return firstDrawable(pictures).size() == std::size_t(kThumbnailCells);
     };
     const auto pictures = readFirstPictures(path, kThumbnailRead, enough, report);
     if (!pictures) return;
-    const std::vector<Drawable> chosen = firstDrawable(*pictures, tables);
+    const std::vector<Drawable> chosen = firstDrawable(*pictures);
     if (chosen.empty()) {
         report.problem(ExitStatus::Incomplete,
                        QStringLiteral("%1 holds no picture of a known size among those read, so no thumbnail was "

@@ -47,7 +47,20 @@ private:
 
 }  // namespace
 
-QImage readImage(const QString& path, PictureSize size, const QString& picture, Report& report) {
+bool ImageShape::fits(QSize size) const {
+    if (drawn) return size == QSize(drawn->width, drawn->height);
+    return size.width() > 0 && std::int64_t{size.width()} * size.height() == pixels;
+}
+
+QString ImageShape::wanted(const QString& picture, const QString& sizeTable) const {
+    if (drawn) return QStringLiteral("picture %1 is %2x%3").arg(picture).arg(drawn->width).arg(drawn->height);
+    return QStringLiteral("picture %1 has no size in %2, so its width times height must be its pixel count, %3")
+        .arg(picture, shownPath(sizeTable))
+        .arg(pixels);
+}
+
+QImage readImage(const QString& path, const ImageShape& shape, const QString& picture, const QString& sizeTable,
+                 Report& report) {
     const auto refuse = [&](ExitStatus status, const QString& why) {
         report.problem(status, QStringLiteral("%1: %2").arg(shownPath(path), why));
         return QImage();
@@ -69,15 +82,12 @@ QImage readImage(const QString& path, PictureSize size, const QString& picture, 
         return refuse(ExitStatus::Failed, QStringLiteral("cannot read it: it is no .bmp or .png image."));
     // The size is known before the pixels are decoded, which a file claiming a huge size would exhaust memory with.
     const auto wrongSize = [&](QSize found) {
-        return refuse(ExitStatus::Incomplete, QStringLiteral("it is %1x%2, but picture %3 is %4x%5.")
+        return refuse(ExitStatus::Incomplete, QStringLiteral("it is %1x%2, but %3.")
                                                   .arg(found.width())
                                                   .arg(found.height())
-                                                  .arg(picture)
-                                                  .arg(size.width)
-                                                  .arg(size.height));
+                                                  .arg(shape.wanted(picture, sizeTable)));
     };
-    const QSize wanted(size.width, size.height);
-    if (header.size().isValid() && header.size() != wanted) return wrongSize(header.size());
+    if (header.size().isValid() && !shape.fits(header.size())) return wrongSize(header.size());
     if (const QString problem = format == "bmp" ? bmpProblem(file) : pngProblem(file); !problem.isEmpty())
         return refuse(ExitStatus::Failed, problem);
     if (!file.seek(0)) return refuse(ExitStatus::Failed, QStringLiteral("cannot read it:\n%1").arg(file.errorString()));
@@ -90,7 +100,7 @@ QImage readImage(const QString& path, PictureSize size, const QString& picture, 
         return refuse(ExitStatus::Failed, QStringLiteral("cannot read it as a .%1 image: %2%3")
                                               .arg(QLatin1String(format), decoder.errorString(), messages.said()));
     }
-    if (image.size() != wanted) return wrongSize(image.size());
+    if (!shape.fits(image.size())) return wrongSize(image.size());
     if (const QString problem = indexProblem(image); !problem.isEmpty()) return refuse(ExitStatus::Failed, problem);
     return image;
 }

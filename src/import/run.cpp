@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <cstdint>
 #include <map>
 #include <new>
 #include <optional>
@@ -100,18 +101,10 @@ private:
 
 void Import::picture(std::size_t index, const QString& imagePath, Report& report) {
     PictureRecord& picture = patch_.pictures[index];
-    const std::optional<PictureSize> size = pictureSize(picture, tables_);
-    if (!size) {
-        const QString sizeFile =
-            options_.sizePath.isEmpty() ? QStringLiteral("size.txt") : QFileInfo(options_.sizePath).fileName();
-        report.problem(ExitStatus::Incomplete,
-                       QStringLiteral("%1: no size in %2 for %3 pixels, the pixel count of picture %4.")
-                           .arg(shownPath(imagePath), shownPath(sizeFile))
-                           .arg(pixelCount(picture))
-                           .arg(pictureText(index, picture)));
-        return;
-    }
-    const QImage image = readImage(imagePath, *size, pictureText(index, picture), report);
+    const QString sizeTable =
+        options_.sizePath.isEmpty() ? QStringLiteral("size.txt") : QFileInfo(options_.sizePath).fileName();
+    const ImageShape shape{pictureSize(picture, tables_), pixelCount(picture)};
+    const QImage image = readImage(imagePath, shape, pictureText(index, picture), sizeTable, report);
     if (image.isNull()) return;
     const ImportRules rules{tables_.colours, options_.transparent, codes_, options_.nearest};
     ImportedPicture imported = importImage(image, picture.newHex, rules);

@@ -49,6 +49,7 @@ private:
 
 struct PictureSize {
     std::int32_t width, height;
+    friend bool operator==(const PictureSize&, const PictureSize&) = default;
 };
 
 // The size a picture is drawn at: that of the first record found, when its

@@ -126,6 +126,13 @@ missing_new=$(colours "$first_new" | comm -23 - "$XS_TMP/thumbnail.colours")
 [ -z "$missing_old" ] || [ -z "$missing_new" ] ||
     xs_die "the thumbnail lacks colours of the first picture: $(tr '\n' ' ' <<<"$missing_new")"
 
+# 40 pixels, a count no line of the size table has: drawn at its best guess
+printf '##### Picture guessed\n; Picture Data\n00000000: %s\n' "$(printf 'E0%.0s' {1..20})$(printf '03%.0s' {1..20})" \
+    >"$XS_TMP/files/guessed size.vkp"
+thumbnail 128 "$XS_TMP/files/guessed size.vkp" "$XS_TMP/files/guessed.png"
+[ "$status" -eq 0 ] && [ -s "$XS_TMP/files/guessed.png" ] ||
+    xs_die "the thumbnailer drew no picture of a guessed size (status $status): $(tail -n 3 "$XS_TMP/thumbnail.log")"
+
 printf '##### Picture odd\n; Picture Data\n00000000: 0A0B0C 0A0B0C\n' >"$XS_TMP/files/no size.vkp"
 for patch in "no size.vkp" empty.vkp; do
     thumbnail 128 "$XS_TMP/files/$patch" "$XS_TMP/files/$patch.png"
@@ -210,6 +217,7 @@ bmp png|hexpane-export a.vkp --format ^
 sub|hexpane-export -o ^
 a.vkp sub|hexpane-export --list ^
 --thumbnail|hexpane-export --thu
+--guess-sizes|hexpane-export --gu
 b.png c.bmp sub|hexpane-export --sheet ^
 form phone standard|hexpane-import --transparent ^
 a.vkp sub|hexpane-import --map d.txt ^
