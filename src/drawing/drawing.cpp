@@ -30,7 +30,7 @@ constexpr std::int64_t kParallelPixels = std::int64_t{1} << 24;
 // they take a few milliseconds, about what starting the threads costs.
 constexpr std::int64_t kParallelGuessPixels = std::int64_t{1} << 17;
 
-void guessInto(SizeChoice& choice, const PictureRecord& picture, const Tables& tables) {
+void guessInto(SizeChoice& choice, const PictureText& picture, const Tables& tables) {
     choice.guessed = true;
     const std::vector<SizeGuess> guesses = guessSizes(picture.newHex, picture.oldHex, tables.colours);
     for (std::size_t k = 0; k < guesses.size() && k < kKeptGuesses; ++k) choice.guesses.push_back(guesses[k].size);
@@ -98,27 +98,31 @@ private:
 
 }  // namespace
 
-std::vector<SizeRecord> sizesOf(const PictureRecord& picture, const Tables& tables) {
+std::vector<SizeRecord> sizesOf(const PictureText& picture, const Tables& tables) {
     return tables.index.all(pixelCount(picture));
 }
 
-std::optional<PictureSize> pictureSize(const PictureRecord& picture, const Tables& tables) {
+std::optional<PictureSize> pictureSize(const PictureText& picture, const Tables& tables) {
     const SizeRecord* first = tables.index.first(pixelCount(picture));
     return first ? drawingSize(*first) : std::nullopt;
 }
 
-SizeChoice pictureSize(const PictureRecord& picture, const Tables& tables, Guessing guessing) {
+SizeChoice pictureSize(const PictureText& picture, const Tables& tables, Guessing guessing) {
     SizeChoice choice{pictureSize(picture, tables), false, {}};
     if (!choice.size && guessing == Guessing::On) guessInto(choice, picture, tables);
     return choice;
 }
 
-std::vector<SizeChoice> pictureSizes(std::span<const PictureRecord> pictures, const Tables& tables, Guessing guessing) {
+std::vector<SizeChoice> pictureSizes(const Pictures& pictures, const Tables& tables, Guessing guessing,
+                                     std::size_t first, std::size_t count) {
+    first = std::min(first, pictures.size());
+    count = std::min(count, pictures.size() - first);
     std::vector<SizeChoice> choices;
-    choices.reserve(pictures.size());
-    std::vector<std::size_t> unknown;
+    choices.reserve(count);
+    std::vector<std::size_t> unknown;  // of choices
     std::int64_t pixels = 0;
-    for (const PictureRecord& picture : pictures) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const PictureText picture = pictures[first + i];
         choices.push_back({pictureSize(picture, tables), false, {}});
         if (choices.back().size || guessing == Guessing::Off) continue;
         unknown.push_back(choices.size() - 1);
@@ -130,7 +134,7 @@ std::vector<SizeChoice> pictureSizes(std::span<const PictureRecord> pictures, co
     const auto work = [&] {
         for (std::size_t k = next++; k < unknown.size(); k = next++) {
             try {
-                guessInto(choices[unknown[k]], pictures[unknown[k]], tables);
+                guessInto(choices[unknown[k]], pictures[first + unknown[k]], tables);
             } catch (...) {  // no memory to guess from: told once the others stop
                 const std::lock_guard lock(failing);
                 if (!failure) failure = std::current_exception();

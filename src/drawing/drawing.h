@@ -9,14 +9,14 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
-#include <span>
 #include <string_view>
 #include <vector>
 
 #include "drawing/system_colours.h"
 #include "drawing/tables.h"
-#include "patch/patch_reader.h"
+#include "patch/pictures.h"
 #include "picture/render.h"
 #include "tables/colour_table.h"
 #include "tables/size_table.h"
@@ -24,10 +24,10 @@
 namespace hexpane {
 
 // The size records whose pixel count is the picture's, in table order.
-std::vector<SizeRecord> sizesOf(const PictureRecord& picture, const Tables& tables);
+std::vector<SizeRecord> sizesOf(const PictureText& picture, const Tables& tables);
 
 // The size a picture is drawn at: that of the first record found, if usable.
-std::optional<PictureSize> pictureSize(const PictureRecord& picture, const Tables& tables);
+std::optional<PictureSize> pictureSize(const PictureText& picture, const Tables& tables);
 
 // Whether a picture that the size table gives no size is drawn at the size its
 // own pixels suggest (picture/size_guess.h) rather than not at all.
@@ -43,11 +43,13 @@ struct SizeChoice {
     bool guessed = false;              // the table gave none and guessing was on
     std::vector<PictureSize> guesses;  // then: the best first, size the first; none under 4 pixels
 };
-SizeChoice pictureSize(const PictureRecord& picture, const Tables& tables, Guessing guessing);
+SizeChoice pictureSize(const PictureText& picture, const Tables& tables, Guessing guessing);
 
 // pictureSize of each picture, in order; the guesses are made on every core
 // when there are enough pixels to guess from for that to pay.
-std::vector<SizeChoice> pictureSizes(std::span<const PictureRecord> pictures, const Tables& tables, Guessing guessing);
+// Of the `count` pictures from `first` on (all of them by default).
+std::vector<SizeChoice> pictureSizes(const Pictures& pictures, const Tables& tables, Guessing guessing,
+                                     std::size_t first = 0, std::size_t count = SIZE_MAX);
 
 // "WxH", or "Error" for a picture without a size.
 QString sizeText(const std::optional<PictureSize>& size);

@@ -16,7 +16,7 @@ namespace hexpane {
 
 namespace {
 
-const char16_t* stateText(const PictureRecord& picture) {
+const char16_t* stateText(const PictureText& picture) {
     return picture.oldHex == picture.newHex ? u"same" : u"changed";
 }
 
@@ -45,17 +45,16 @@ public:
     }
 
     // False once standard output has failed.
-    bool add(const QString& path, const std::vector<PictureRecord>& pictures) {
+    bool add(const QString& path, const Pictures& pictures) {
         const QString shown = shownPath(path);
         if (!options_.json && options_.patches.size() > 1) append(shown, u":\n");
         for (std::size_t block = 0; block < pictures.size(); block += kBlock) {
-            const auto some = std::span(pictures).subspan(block, std::min(kBlock, pictures.size() - block));
-            const std::vector<SizeChoice> choices = pictureSizes(some, tables_, options_.guessing);
-            for (std::size_t k = 0; k < some.size(); ++k) {
+            const std::vector<SizeChoice> choices = pictureSizes(pictures, tables_, options_.guessing, block, kBlock);
+            for (std::size_t k = 0; k < choices.size(); ++k) {
                 if (options_.json) {
-                    addObject(shown, block + k, some[k], choices[k]);
+                    addObject(shown, block + k, pictures[block + k], choices[k]);
                 } else {
-                    addLine(block + k, some[k], choices[k]);
+                    addLine(block + k, pictures[block + k], choices[k]);
                 }
                 if (choices[k].guessed && choices[k].size) suggest(*choices[k].size);
                 if (text_.size() >= kChunk && !flush()) return false;
@@ -86,13 +85,13 @@ private:
         ((text_ += parts), ...);
     }
 
-    void addLine(std::size_t index, const PictureRecord& picture, const SizeChoice& choice) {
+    void addLine(std::size_t index, const PictureText& picture, const SizeChoice& choice) {
         const QChar tab = u'\t';
         append(indexText(index), tab, displayName(picture.name), tab, QString::number(picture.newHex.size() / 2), tab,
                sizeText(choice), tab, stateText(picture), QChar(u'\n'));
     }
 
-    void addObject(const QString& patch, std::size_t index, const PictureRecord& picture, const SizeChoice& choice) {
+    void addObject(const QString& patch, std::size_t index, const PictureText& picture, const SizeChoice& choice) {
         append(objects_++ == 0 ? u"{\"patch\":" : u",\n{\"patch\":");
         appendJson(text_, patch);
         append(u",\"index\":", QString::number(index), u",\"name\":");

@@ -17,7 +17,7 @@ bool mayWrite(const QString& path, bool force, Report& report) {
     return false;
 }
 
-QString noSizeText(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QString& outcome) {
+QString noSizeText(const QString& patchPath, std::size_t index, const PictureText& picture, const QString& outcome) {
     return QStringLiteral("%1: picture %2 (%3) has no known size for %4 pixels, %5.")
         .arg(shownPath(patchPath), indexText(index), displayName(picture.name),
              QString::number(picture.newHex.size() / 2), outcome);

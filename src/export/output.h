@@ -10,13 +10,13 @@
 #include <functional>
 
 #include "files/saved_file.h"
-#include "patch/patch_reader.h"
+#include "patch/pictures.h"
 #include "report/report.h"
 
 namespace hexpane {
 
 // The line that tells a picture has no size, and what became of it.
-QString noSizeText(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QString& outcome);
+QString noSizeText(const QString& patchPath, std::size_t index, const PictureText& picture, const QString& outcome);
 
 // False, with a line on report, when something (a dangling symbolic link too)
 // already has this name and force is off.

@@ -17,7 +17,7 @@ constexpr std::uint64_t kFirstRead = std::uint64_t{1} << 16;
 constexpr int kGrowth = 4;
 
 struct Start {
-    std::vector<PictureRecord> pictures;
+    FirstPictures pictures;
     bool whole = false;  // the start is the whole file
 };
 
@@ -32,25 +32,28 @@ Start picturesInStart(const QString& path, std::uint64_t size, QString* error) {
         return {};
     }
     std::istream in(&file);
-    Start start{readPatch(in), !file.cut()};
+    Start start;
+    start.pictures.pictures = readPictures(in);
+    start.whole = !file.cut();
     if (!file.error().isEmpty()) *error = file.error();
-    if (!start.whole && !start.pictures.empty()) start.pictures.pop_back();
+    const std::size_t read = start.pictures.pictures.size();
+    start.pictures.count = start.whole || read == 0 ? read : read - 1;
     return start;
 }
 
 }  // namespace
 
-std::optional<std::vector<PictureRecord>> readPatchFile(const QString& path, Report& report) {
-    auto pictures = readReported(path, readPatch, report);
+std::optional<Pictures> readPatchFile(const QString& path, Report& report) {
+    auto pictures = readReported(path, readPictures, report);
     if (pictures && pictures->empty()) report.note(QStringLiteral("%1 holds no picture.").arg(shownPath(path)));
     return pictures;
 }
 
 // Where memory runs out, the largest start that fits is found between the last
 // that did and the one that did not, so that the pictures found are kept.
-std::optional<std::vector<PictureRecord>> readFirstPictures(const QString& path, std::uint64_t limit,
-                                                            const Enough& enough, Report& report) {
-    std::optional<std::vector<PictureRecord>> found;
+std::optional<FirstPictures> readFirstPictures(const QString& path, std::uint64_t limit, const Enough& enough,
+                                               Report& report) {
+    std::optional<FirstPictures> found;
     std::uint64_t fitted = 0, failed = limit + 1;  // the largest start read, the smallest that ran out of memory
     for (std::uint64_t size = std::min(kFirstRead, limit); size > fitted;) {
         QString error;

@@ -42,7 +42,7 @@ bool makeFolder(const QString& folder, Report& report) {
     return false;
 }
 
-void writePicture(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QString& folder,
+void writePicture(const QString& patchPath, std::size_t index, const PictureText& picture, const QString& folder,
                   const Tables& tables, const ExportOptions& options, Report& report) {
     const std::optional<PictureSize> size = pictureSize(picture, tables, options.guessing).size;
     if (!size) {
@@ -50,19 +50,19 @@ void writePicture(const QString& patchPath, std::size_t index, const PictureReco
                        noSizeText(patchPath, index, picture, QStringLiteral("so no file was written for it")));
         return;
     }
-    for (const auto& [hex, pane] : {std::pair{&picture.oldHex, "old"}, std::pair{&picture.newHex, "new"}}) {
+    for (const auto& [hex, pane] : {std::pair{picture.oldHex, "old"}, std::pair{picture.newHex, "new"}}) {
         const QString path = filePath(folder, pictureFileName(index, picture.name, pane, options.format));
         saveDrawing(
             path, options.format, options.force, QStringLiteral("a %1x%2 picture").arg(size->width).arg(size->height),
-            [&, &hex = hex] { return drawPane(*hex, *size, tables.colours, options.transparent); }, report);
+            [&, hex = hex] { return drawPane(hex, *size, tables.colours, options.transparent); }, report);
     }
 }
 
 // Each picture by whichever writer takes it first; their lines are told in
 // the pictures' order once all are written. Where no thread can be started
 // (a process limit), the calling thread writes them all.
-void writePictures(const QString& patchPath, const std::vector<PictureRecord>& pictures, const QString& folder,
-                   const Tables& tables, const ExportOptions& options, Report& report) {
+void writePictures(const QString& patchPath, const Pictures& pictures, const QString& folder, const Tables& tables,
+                   const ExportOptions& options, Report& report) {
     if (!makeFolder(folder, report)) return;
     std::vector<Report> told(pictures.size(), Report::held());
     std::atomic<std::size_t> next = 0;

@@ -58,8 +58,8 @@ QFont labelFont() {
     return font;
 }
 
-std::vector<Cell> makeCells(const std::vector<PictureRecord>& pictures, const Tables& tables,
-                            const ExportOptions& options, const QFontMetrics& metrics) {
+std::vector<Cell> makeCells(const Pictures& pictures, const Tables& tables, const ExportOptions& options,
+                            const QFontMetrics& metrics) {
     const int zoom = options.zoom;
     const std::vector<SizeChoice> choices = pictureSizes(pictures, tables, options.guessing);
     std::vector<Cell> cells;
@@ -132,8 +132,8 @@ void paintLabels(QImage& sheet, const std::vector<Cell>& cells, const QFont& fon
     }
 }
 
-QImage drawSheet(const std::vector<PictureRecord>& pictures, const std::vector<Cell>& cells, QSize size,
-                 const QFont& font, const Tables& tables, const ExportOptions& options) {
+QImage drawSheet(const Pictures& pictures, const std::vector<Cell>& cells, QSize size, const QFont& font,
+                 const Tables& tables, const ExportOptions& options) {
     QImage sheet(size, QImage::Format_RGB32);
     if (sheet.isNull()) return {};
     sheet.fill(kPaper);
@@ -141,9 +141,9 @@ QImage drawSheet(const std::vector<PictureRecord>& pictures, const std::vector<C
     const QFontMetrics metrics(font);
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (!cells[i].size) continue;
-        const std::string* hex[2] = {&pictures[i].oldHex, &pictures[i].newHex};
+        const std::string_view hex[2] = {pictures[i].oldHex, pictures[i].newHex};
         for (int k = 0; k < 2; ++k) {
-            const QImage pane = drawPane(*hex[k], *cells[i].size, tables.colours, options.transparent);
+            const QImage pane = drawPane(hex[k], *cells[i].size, tables.colours, options.transparent);
             if (pane.isNull()) return {};
             drawSampled(pane, sheet, paneCorner(cells[i], k, metrics), options.zoom, 1);
         }
@@ -163,9 +163,10 @@ class FirstDrawable {
 public:
     FirstDrawable(const Tables& tables, Guessing guessing) : tables_(tables), guessing_(guessing) {}
 
-    std::vector<Drawable> operator()(const std::vector<PictureRecord>& pictures) {
+    std::vector<Drawable> operator()(const FirstPictures& first) {
+        const Pictures& pictures = first.pictures;
         std::vector<Drawable> found;
-        for (std::size_t i = 0; i < pictures.size() && found.size() < std::size_t(kThumbnailCells); ++i) {
+        for (std::size_t i = 0; i < first.count && found.size() < std::size_t(kThumbnailCells); ++i) {
             const std::int32_t count = pixelCount(pictures[i]);
             if (i < seen_.size() && seen_[i].count != count) seen_.resize(i);  // the file changed meanwhile
             if (i == seen_.size()) seen_.push_back({count, pictureSize(pictures[i], tables_, guessing_).size});
@@ -205,8 +206,8 @@ Placement place(PictureSize size, QSize cell, QPoint corner) {
     return placed;
 }
 
-QImage drawThumbnail(const std::vector<PictureRecord>& pictures, const std::vector<Drawable>& chosen,
-                     const ColourTable& colours, TransparentColour option, int size) {
+QImage drawThumbnail(const Pictures& pictures, const std::vector<Drawable>& chosen, const ColourTable& colours,
+                     TransparentColour option, int size) {
     const int count = int(chosen.size()), columns = count > 1 ? 2 : 1, rows = (count + 1) / 2;
     const int gap = std::max(1, size / 64);
     const QSize cell((size - (columns - 1) * gap) / columns, (size - (rows - 1) * gap) / rows);
@@ -279,8 +280,8 @@ void writeThumbnail(const ExportOptions& options, const Tables& tables, Report& 
         return;
     }
     FirstDrawable firstDrawable(tables, options.guessing);
-    const auto enough = [&](const std::vector<PictureRecord>& pictures) {
-        return firstDrawable(pictures).size() == std::size_t(kThumbnailCells);
+    const auto enough = [&](const FirstPictures& first) {
+        return firstDrawable(first).size() == std::size_t(kThumbnailCells);
     };
     const auto pictures = readFirstPictures(path, kThumbnailRead, enough, report);
     if (!pictures) return;
@@ -294,7 +295,10 @@ void writeThumbnail(const ExportOptions& options, const Tables& tables, Report& 
     }
     saveDrawing(
         options.sheet, "png", options.force, QStringLiteral("the thumbnail"),
-        [&] { return drawThumbnail(*pictures, chosen, tables.colours, options.transparent, options.thumbnailSize); },
+        [&] {
+            return drawThumbnail(pictures->pictures, chosen, tables.colours, options.transparent,
+                                 options.thumbnailSize);
+        },
         report, Written::InPlace);
 }
 

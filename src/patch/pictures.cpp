@@ -33,6 +33,18 @@ Pictures readPicturesWith(std::istream& in, const ReadSettings& settings) {
     return PatchReader(settings, detail::PictureStore(settings.largePages)).read(in);
 }
 
+Pictures picturesOf(std::span<const PictureRecord> records) {
+    detail::PictureStore store(false);
+    std::uint64_t header = 0;
+    for (const PictureRecord& record : records) {
+        store.newRecord(record.name, ++header);  // each name its own, as no header repeats it
+        store.oldText().append(record.oldHex.data(), record.oldHex.data() + record.oldHex.size());
+        store.newText().append(record.newHex.data(), record.newHex.data() + record.newHex.size());
+        store.closeRecord();
+    }
+    return store.finish();
+}
+
 std::int32_t pixelCount(const PictureText& picture) { return pixelCount(picture.newHex.size()); }
 
 std::vector<std::vector<NewTextRun>> locateNewText(std::istream& in, std::span<const std::size_t> wanted) {

@@ -80,6 +80,10 @@ private:
 // Reads the stream to its end: the records readPatch gives, compactly.
 Pictures readPictures(std::istream& in);
 
+// The records in compact form, as readPictures gives those of a patch: for
+// tools and tests that have records at hand.
+Pictures picturesOf(std::span<const PictureRecord> records);
+
 // pixelCount of the picture's new hex text.
 std::int32_t pixelCount(const PictureText& picture);
 

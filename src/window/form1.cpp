@@ -35,8 +35,8 @@ namespace {
 // Frees the pictures an open replaced, and gives the memory they held back to
 // the system: the heap would keep it for the rest of the program's life, as
 // the new pictures lie after it.
-void release(std::vector<PictureRecord>& pictures) {
-    std::vector<PictureRecord>().swap(pictures);
+void release(Pictures& pictures) {
+    pictures = Pictures();
 #if defined(__GLIBC__)
     malloc_trim(0);
 #endif
@@ -194,12 +194,12 @@ void Form1::openPatch(const QString& path) {
     // the list and the panes as they were. The list reads its rows from
     // pictures, so replacing them refills it and cannot fail half way.
     QString error;
-    std::vector<PictureRecord> read = readFile(path, readPatch, &error);
+    Pictures read = readFile(path, readPictures, &error);
     if (error.isEmpty()) {
         try {
             const QSignalBlocker quiet(lst);  // refilling is no selection by the user
             lst->names()->beginChange();
-            pictures.swap(read);
+            std::swap(pictures, read);
             lst->names()->endChange();
             release(read);
             return;
@@ -262,16 +262,16 @@ void Form1::lst_Click() {
 
 // Both panes at the picture's size, drawn straight into their images, which a
 // redraw at the same size reuses; false if one cannot be drawn.
-bool Form1::drawPanes(const PictureRecord& picture, PictureSize size, bool framed) {
+bool Form1::drawPanes(const PictureText& picture, PictureSize size, bool framed) {
     const int b = framed ? 1 : 0;
     const TransparentColour option = opt[0]->isChecked()   ? TransparentColour::Form
                                      : opt[1]->isChecked() ? TransparentColour::Phone
                                                            : TransparentColour::Standard;
-    const std::string* hex[2] = {&picture.oldHex, &picture.newHex};
+    const std::string_view hex[2] = {picture.oldHex, picture.newHex};
     for (std::size_t i = 0; i < 2; ++i) {
         pic[i]->resize(std::min(size.width, QWIDGETSIZE_MAX - 2 * b) + 2 * b,
                        std::min(size.height, QWIDGETSIZE_MAX - 2 * b) + 2 * b);
-        if (!pic[i]->draw(*hex[i], size, colours, option)) return false;
+        if (!pic[i]->draw(hex[i], size, colours, option)) return false;
     }
     return true;
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "drawing/drawing.h"
-#include "patch/patch_reader.h"
+#include "patch/pictures.h"
 #include "window/patch_sources.h"
 #include "window/toolkit.h"
 
@@ -50,7 +50,7 @@ public:
     Tables tables;
     const ColourTable& colours = tables.colours;
     const std::vector<SizeRecord>& sizes = tables.sizes;
-    std::vector<PictureRecord> pictures;
+    Pictures pictures;
 
     void Form_Load();
     void cmdLoad_Click();
@@ -78,7 +78,7 @@ private:
     void afterShown();
     std::vector<SizeRecord> FindSizes() const;
     int selectedIndex() const;
-    bool drawPanes(const PictureRecord& picture, PictureSize size, bool framed);
+    bool drawPanes(const PictureText& picture, PictureSize size, bool framed);
 
     std::unique_ptr<MessageBox> messages_;
     QString programDir_;

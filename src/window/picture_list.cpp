@@ -57,7 +57,7 @@ int PictureNames::findRow(std::u32string_view folded, int from) const {
     return -1;
 }
 
-PictureList::PictureList(const std::vector<PictureRecord>& pictures, QWidget* parent)
+PictureList::PictureList(const Pictures& pictures, QWidget* parent)
     : QListView(parent), names_(new PictureNames(pictures, this)) {
     setModel(names_);
     setItemDelegate(new LeftToRightNames(this));

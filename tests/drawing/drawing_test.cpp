@@ -35,7 +35,8 @@ TEST(Drawing, PictureSizeIsTheFirstRecordOfItsCount) {
         Tables loaded(ColourTable(), sizeTable(text));
         const Tables tables = std::move(loaded);
         for (std::size_t pixels = 0; pixels < 40; ++pixels) {
-            const PictureRecord picture{"p", "", std::string(2 * pixels, 'A')};
+            const std::string hex(2 * pixels, 'A');
+            const PictureText picture{"p", "", hex};
             const auto expected = drawingSize(sizesOf(picture, tables));
             const auto found = pictureSize(picture, tables);
             ASSERT_EQ(found.has_value(), expected.has_value()) << text << pixels;
@@ -54,17 +55,19 @@ TEST(Drawing, ASizeIsGuessedOnlyWhereTheTableGivesNone) {
     std::mt19937 random(9);
     const Tables tables(colourTable("00 000000\nFF FFFFFF\n1C 00FF00\n"), sizeTable("4,4\n0,3\n2,3\n"));
     for (const std::size_t few : {std::size_t{30}, std::size_t{40000}}) {  // in all, too few pixels for threads; enough
-        std::vector<PictureRecord> pictures;
+        std::string patch;
         for (std::size_t pixels = 0; pixels < few; pixels += 1 + random() % (few / 10)) {
             std::string hex;
             for (std::size_t k = 0; k < pixels; ++k)
                 hex += (k / 3 + k % 7) % 3 == 0 ? "FF" : random() % 2 ? "1C" : "00";
-            pictures.push_back({"p", std::string(hex.rbegin(), hex.rend()), hex});
+            patch += "; Picture Data\r\n0: " + std::string(hex.rbegin(), hex.rend()) + " " + hex + "\r\n";
         }
+        std::istringstream in(patch);
+        const Pictures pictures = readPictures(in);
         const std::vector<SizeChoice> all = pictureSizes(pictures, tables, Guessing::On);
         ASSERT_EQ(all.size(), pictures.size());
         for (std::size_t i = 0; i < pictures.size(); ++i) {
-            const PictureRecord& picture = pictures[i];
+            const PictureText picture = pictures[i];
             const std::optional<PictureSize> table = pictureSize(picture, tables);
             const SizeChoice off = pictureSize(picture, tables, Guessing::Off);
             const SizeChoice on = pictureSize(picture, tables, Guessing::On);

@@ -121,7 +121,9 @@ TEST_F(Thumbnail, APatchWithPicturesAtItsStartGetsItsThumbnailWhateverFollows) {
         if (gigabyte) {
             ASSERT_EQ(truncate(QFile::encodeName(path("p.vkp")).constData(), off_t{1} << 30), 0);
         }
-        EXPECT_EQ(run({"--list", "p.vkp"}, limit).status, 2) << "the limit must not let the whole file be read";
+        // The gigabyte line cannot be read whole under the limit; the markers,
+        // whose records cost less than the file, can.
+        EXPECT_EQ(run({"--list", "p.vkp"}, limit).status, gigabyte ? 2 : 0);
         const ExportRun result = run({"--thumbnail", "128", "p.vkp", "t.png"}, limit);
         ASSERT_EQ(result.status, 0) << result.err.toStdString();
         EXPECT_TRUE(showsScaled(QImage(path("t.png")).convertToFormat(QImage::Format_ARGB32), reference));

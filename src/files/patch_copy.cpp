@@ -1,4 +1,4 @@
-#include "import/patch_copy.h"
+#include "files/patch_copy.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,9 +6,11 @@
 #include <functional>
 #include <istream>
 #include <limits>
+#include <optional>
 
 #include "files/regular_file.h"
 #include "files/saved_file.h"
+#include "patch/pictures.h"
 
 namespace hexpane {
 
@@ -18,15 +20,16 @@ constexpr std::size_t kChunk = std::size_t{1} << 20;
 
 // One run of a changed text.
 struct Piece {
-    const ChangedText* text;
+    const std::string* text;
     const NewTextRun* run;
 };
 
 class Copier {
 public:
-    explicit Copier(const std::vector<ChangedText>& changes) {
-        for (const ChangedText& text : changes) {
-            for (const NewTextRun& run : *text.runs) pieces_.push_back({&text, &run});
+    // runs[k]: where the text of changes[k] stands in the file.
+    Copier(const std::vector<ChangedText>& changes, const std::vector<std::vector<NewTextRun>>& runs) {
+        for (std::size_t k = 0; k < changes.size(); ++k) {
+            for (const NewTextRun& run : runs[k]) pieces_.push_back({changes[k].newHex, &run});
         }
     }
 
@@ -48,7 +51,7 @@ void Copier::apply(char* chunk, std::size_t size, std::uint64_t at) {
         const std::uint64_t to = std::min(run.streamOffset + run.length, end);
         if (from < to) {
             const std::size_t textOffset = run.textOffset + std::size_t(from - run.streamOffset);
-            std::memcpy(chunk + (from - at), piece.text->newHex->data() + textOffset, std::size_t(to - from));
+            std::memcpy(chunk + (from - at), piece.text->data() + textOffset, std::size_t(to - from));
         }
         if (run.streamOffset + run.length > end) return;  // goes on in the next chunk
     }
@@ -59,6 +62,7 @@ void Copier::apply(char* chunk, std::size_t size, std::uint64_t at) {
 // reason in *error, when the patch cannot be read or no longer holds what was
 // read. The bytes are digested as the file holds them, before any change.
 bool copyPatch(const QString& patchPath, const FileDigest& read, const std::vector<ChangedText>& changes,
+               const std::vector<std::vector<NewTextRun>>& runs,
                const std::function<bool(const char*, std::size_t)>& put, QString* error) {
     RegularFile file(patchPath, std::numeric_limits<std::uint64_t>::max(), RegularFile::Digested::Yes);
     if (!file.error().isEmpty()) {
@@ -67,7 +71,7 @@ bool copyPatch(const QString& patchPath, const FileDigest& read, const std::vect
     }
     std::istream in(&file);
     std::vector<char> chunk(kChunk);
-    Copier copier(changes);
+    Copier copier(changes, runs);
     for (std::uint64_t at = 0;;) {
         in.read(chunk.data(), std::streamsize(chunk.size()));
         const auto got = std::size_t(in.gcount());
@@ -88,6 +92,25 @@ bool copyPatch(const QString& patchPath, const FileDigest& read, const std::vect
     return true;
 }
 
+// Where the changed texts stand in the patch, read again; none, with the
+// reason in *error, when it cannot be read or no longer holds what was read.
+std::optional<std::vector<std::vector<NewTextRun>>> locateChanges(const QString& patchPath, const FileDigest& read,
+                                                                  const std::vector<ChangedText>& changes,
+                                                                  QString* error) {
+    std::vector<std::size_t> wanted(changes.size());
+    std::transform(changes.begin(), changes.end(), wanted.begin(),
+                   [](const ChangedText& change) { return change.index; });
+    FileDigest again;
+    auto runs = readFile(
+        patchPath, [&](std::istream& in) { return locateNewText(in, wanted); }, error, &again);
+    if (!error->isEmpty()) return std::nullopt;
+    if (again != read) {
+        *error = patchChangedText();
+        return std::nullopt;
+    }
+    return runs;
+}
+
 }  // namespace
 
 QString patchChangedText() { return QStringLiteral("The patch changed while it was read; read it again."); }
@@ -96,9 +119,11 @@ QString writePatch(const QString& patchPath, const FileDigest& read, const std::
                    const QString& outputPath, bool force) {
     return saveFile(outputPath, force ? Existing::Replace : Existing::Keep, [&](FileSink& sink) {
         QString error;
+        const auto runs = locateChanges(patchPath, read, changes, &error);
+        if (!runs) return sink.fail(error);
         if (copyPatch(
-                patchPath, read, changes, [&](const char* data, std::size_t size) { return sink.write(data, size); },
-                &error)) {
+                patchPath, read, changes, *runs,
+                [&](const char* data, std::size_t size) { return sink.write(data, size); }, &error)) {
             return true;
         }
         return error.isEmpty() ? false : sink.fail(error);

@@ -12,6 +12,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -20,21 +21,23 @@
 
 namespace hexpane {
 
-// A picture's new text as changed, and where the text read stands in the file.
+// A picture's new text as changed: the picture's index in the patch, and the
+// text, of the length the patch holds.
 struct ChangedText {
+    std::size_t index;
     const std::string* newHex;
-    const std::vector<NewTextRun>* runs;
 };
 
 // Writes the patch with each changed text in place of what the file holds
-// there (changes in file order) to outputPath, whole or not at all, through the
-// saving code every program shares. `read` is what the patch held when its
-// texts were read (readFile gives it): the copy must hold those very bytes,
-// every one of them, or nothing is written, so that a patch cut short, grown
-// or changed anywhere meanwhile never becomes a cut or merged one. Empty when
-// written; otherwise a message that names the output and gives the reason.
-// Never replaces a file unless force. The output may be the patch itself: it
-// is read whole before the output takes its name.
+// there (changes in ascending order of index) to outputPath, whole or not at
+// all, through the saving code every program shares. `read` is what the patch
+// held when its texts were read (readFile gives it): the patch is read again
+// to find where the changed texts stand (locateNewText), then copied, and both
+// reads must find those very bytes, every one of them, or nothing is written,
+// so that a patch cut short, grown or changed anywhere meanwhile never becomes
+// a cut or merged one. Empty when written; otherwise a message that names the
+// output and gives the reason. Never replaces a file unless force. The output
+// may be the patch itself: it is read whole before the output takes its name.
 QString writePatch(const QString& patchPath, const FileDigest& read, const std::vector<ChangedText>& changes,
                    const QString& outputPath, bool force);
 

@@ -1,4 +1,4 @@
-#include "import/image_input.h"
+#include "drawing/image_input.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -6,9 +6,9 @@
 
 #include <unistd.h>
 
+#include "drawing/image_check.h"
 #include "files/path_bytes.h"
 #include "files/regular_file.h"
-#include "import/image_check.h"
 
 namespace hexpane {
 
@@ -59,50 +59,47 @@ QString ImageShape::wanted(const QString& picture, const QString& sizeTable) con
         .arg(pixels);
 }
 
-QImage readImage(const QString& path, const ImageShape& shape, const QString& picture, const QString& sizeTable,
-                 Report& report) {
-    const auto refuse = [&](ExitStatus status, const QString& why) {
-        report.problem(status, QStringLiteral("%1: %2").arg(shownPath(path), why));
-        return QImage();
+ImageRead readImage(const QString& path, const ImageShape& shape, const QString& picture, const QString& sizeTable) {
+    const auto refuse = [&](bool unreadable, const QString& why) {
+        return ImageRead{{}, QStringLiteral("%1: %2").arg(shownPath(path), why), unreadable};
     };
     QString error;
     long long fileSize = 0;
     const int fd = openRegularFile(path, &error, &fileSize);
-    if (fd < 0) return refuse(ExitStatus::Failed, QStringLiteral("cannot read it:\n%1").arg(error));
+    if (fd < 0) return refuse(true, QStringLiteral("cannot read it:\n%1").arg(error));
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return refuse(ExitStatus::Failed, QStringLiteral("cannot read it:\n%1").arg(file.errorString()));
+        return refuse(true, QStringLiteral("cannot read it:\n%1").arg(file.errorString()));
     }
     const LibraryMessages messages;
     QImageReader header(&file);
     // By its content, whatever its name says; only the two formats the exporter writes.
     const QByteArray format = header.format();
     if (format != "bmp" && format != "png")
-        return refuse(ExitStatus::Failed, QStringLiteral("cannot read it: it is no .bmp or .png image."));
+        return refuse(true, QStringLiteral("cannot read it: it is no .bmp or .png image."));
     // The size is known before the pixels are decoded, which a file claiming a huge size would exhaust memory with.
     const auto wrongSize = [&](QSize found) {
-        return refuse(ExitStatus::Incomplete, QStringLiteral("it is %1x%2, but %3.")
-                                                  .arg(found.width())
-                                                  .arg(found.height())
-                                                  .arg(shape.wanted(picture, sizeTable)));
+        return refuse(false, QStringLiteral("it is %1x%2, but %3.")
+                                 .arg(found.width())
+                                 .arg(found.height())
+                                 .arg(shape.wanted(picture, sizeTable)));
     };
     if (header.size().isValid() && !shape.fits(header.size())) return wrongSize(header.size());
     if (const QString problem = format == "bmp" ? bmpProblem(file) : pngProblem(file); !problem.isEmpty())
-        return refuse(ExitStatus::Failed, problem);
-    if (!file.seek(0)) return refuse(ExitStatus::Failed, QStringLiteral("cannot read it:\n%1").arg(file.errorString()));
+        return refuse(true, problem);
+    if (!file.seek(0)) return refuse(true, QStringLiteral("cannot read it:\n%1").arg(file.errorString()));
     QImageReader decoder(&file, format);
     QImage image = decoder.read();
     if (image.isNull()) {
         // A decoder that failed at the file's end ran out of data.
-        if (file.atEnd())
-            return refuse(ExitStatus::Failed, cutShortText(QStringLiteral("its pixels stop before their end")));
-        return refuse(ExitStatus::Failed, QStringLiteral("cannot read it as a .%1 image: %2%3")
-                                              .arg(QLatin1String(format), decoder.errorString(), messages.said()));
+        if (file.atEnd()) return refuse(true, cutShortText(QStringLiteral("its pixels stop before their end")));
+        return refuse(true, QStringLiteral("cannot read it as a .%1 image: %2%3")
+                                .arg(QLatin1String(format), decoder.errorString(), messages.said()));
     }
     if (!shape.fits(image.size())) return wrongSize(image.size());
-    if (const QString problem = indexProblem(image); !problem.isEmpty()) return refuse(ExitStatus::Failed, problem);
-    return image;
+    if (const QString problem = indexProblem(image); !problem.isEmpty()) return refuse(true, problem);
+    return {std::move(image), {}, false};
 }
 
 }  // namespace hexpane

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <optional>
 
-#include "report/report.h"
 #include "tables/size_table.h"
 
 namespace hexpane {
@@ -28,11 +27,16 @@ struct ImageShape {
     QString wanted(const QString& picture, const QString& sizeTable) const;
 };
 
-// The image at path, of a shape that fits its picture, or a null image with
-// the reason told to report, naming the file: Failed for a file that cannot be
-// read as a whole image, Incomplete for one of another shape. What the image
-// libraries say goes into that message, never to the user on its own.
-QImage readImage(const QString& path, const ImageShape& shape, const QString& picture, const QString& sizeTable,
-                 Report& report);
+// An image read for a picture: the image, or a null one and why, in a message
+// that names the file. What the image libraries say goes into that message,
+// never to the user on its own.
+struct ImageRead {
+    QImage image;
+    QString problem;
+    bool unreadable = false;  // the file cannot be read as a whole image; else it is of another shape
+};
+
+// The image at path, of a shape that fits its picture.
+ImageRead readImage(const QString& path, const ImageShape& shape, const QString& picture, const QString& sizeTable);
 
 }  // namespace hexpane

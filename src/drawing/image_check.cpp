@@ -1,4 +1,4 @@
-#include "import/image_check.h"
+#include "drawing/image_check.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "import/picture_import.h"
+#include "drawing/picture_import.h"
 
 #include <algorithm>
 #include <cstring>
