@@ -50,13 +50,16 @@ std::optional<Pictures> readPatchFile(const QString& path, Report& report) {
 }
 
 // Where memory runs out, the largest start that fits is found between the last
-// that did and the one that did not, so that the pictures found are kept.
+// that did and the one that did not, so that the pictures found are kept. The
+// pictures of one start are let go before the next is read, so that no two are
+// held at once; the largest that fitted is read again at the end if need be.
 std::optional<FirstPictures> readFirstPictures(const QString& path, std::uint64_t limit, const Enough& enough,
                                                Report& report) {
     std::optional<FirstPictures> found;
     std::uint64_t fitted = 0, failed = limit + 1;  // the largest start read, the smallest that ran out of memory
-    for (std::uint64_t size = std::min(kFirstRead, limit); size > fitted;) {
+    for (std::uint64_t size = std::min(kFirstRead, limit); size > fitted || !found;) {
         QString error;
+        found.reset();
         try {
             Start start = picturesInStart(path, size, &error);
             if (!error.isEmpty()) {
@@ -73,6 +76,8 @@ std::optional<FirstPictures> readFirstPictures(const QString& path, std::uint64_
             size = std::min(fitted * kGrowth, limit);
         } else if (failed - fitted > kFirstRead) {
             size = fitted + (failed - fitted) / 2;
+        } else if (fitted > 0 && size != fitted) {
+            size = fitted;  // read the largest start that fitted once more
         } else {
             break;
         }

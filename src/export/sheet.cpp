@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <optional>
 
 #include <sys/stat.h>
@@ -157,32 +158,40 @@ struct Drawable {
 };
 
 // The first pictures that have a size. The patch is read again from its start
-// as more of it is needed, so the sizes of the pictures already seen are kept,
-// not guessed again.
+// as more of it is needed, so the guesses already made are kept, not made
+// again; there are few, as each picture guessed has a size.
 class FirstDrawable {
 public:
     FirstDrawable(const Tables& tables, Guessing guessing) : tables_(tables), guessing_(guessing) {}
 
     std::vector<Drawable> operator()(const FirstPictures& first) {
-        const Pictures& pictures = first.pictures;
         std::vector<Drawable> found;
         for (std::size_t i = 0; i < first.count && found.size() < std::size_t(kThumbnailCells); ++i) {
-            const std::int32_t count = pixelCount(pictures[i]);
-            if (i < seen_.size() && seen_[i].count != count) seen_.resize(i);  // the file changed meanwhile
-            if (i == seen_.size()) seen_.push_back({count, pictureSize(pictures[i], tables_, guessing_).size});
-            if (seen_[i].size) found.push_back({i, *seen_[i].size});
+            if (const auto size = sizeOf(i, first.pictures[i])) found.push_back({i, *size});
         }
         return found;
     }
 
 private:
-    struct Seen {
+    // A guess that gives no size (a picture too small to guess) costs next to
+    // nothing, and is not kept: what is kept grows with the pictures drawn only.
+    std::optional<PictureSize> sizeOf(std::size_t index, const PictureText& picture) {
+        if (const auto size = pictureSize(picture, tables_)) return size;
+        if (guessing_ == Guessing::Off) return std::nullopt;
+        const auto kept = guessed_.find(index);
+        if (kept != guessed_.end() && kept->second.count == pixelCount(picture)) return kept->second.size;
+        const std::optional<PictureSize> size = pictureSize(picture, tables_, guessing_).size;
+        if (size) guessed_[index] = {pixelCount(picture), *size};  // the file may have changed meanwhile
+        return size;
+    }
+
+    struct Guessed {
         std::int32_t count;
-        std::optional<PictureSize> size;
+        PictureSize size;
     };
     const Tables& tables_;
     Guessing guessing_;
-    std::vector<Seen> seen_;
+    std::map<std::size_t, Guessed> guessed_;
 };
 
 // Where a drawing of `size` goes in a cell of `cell` at `corner`, centred, and
