@@ -37,7 +37,13 @@ QVariant PictureNames::data(const QModelIndex& index, int role) const {
 void PictureNames::endChange() {
     try {
         std::vector<std::uint8_t> utf8(pictures_.size());
-        for (std::size_t row = 0; row < utf8.size(); ++row) utf8[row] = isUtf8Name(pictures_[row].name);
+        std::string_view checked;  // a header's name, shared by the pictures it names, is checked once
+        for (std::size_t row = 0; row < utf8.size(); ++row) {
+            const std::string_view name = pictures_[row].name;
+            const bool same = row > 0 && name.data() == checked.data() && name.size() == checked.size();
+            utf8[row] = same ? utf8[row - 1] : isUtf8Name(name);
+            checked = name;
+        }
         utf8_.swap(utf8);
     } catch (const std::bad_alloc&) {
         std::vector<std::uint8_t>().swap(utf8_);  // each row checks its name when shown
