@@ -8,10 +8,10 @@ set -euo pipefail
 if [ "${1:-}" = run ] && [ -n "${2:-}" ]; then patch=$(realpath -- "$2"); fi
 cd "$(dirname "$0")"
 
-RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core qt6-l10n-tools)
+RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core libpng-dev libxxhash-dev dpkg-dev qt6-l10n-tools)
 TEST_PACKAGES=("${RUN_PACKAGES[@]}" libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
                xvfb xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file python3
-               shared-mime-info libglib2.0-bin appstream bash-completion lintian)
+               shared-mime-info libglib2.0-bin appstream appstream-compose bash-completion lintian mandoc)
 # The size guesser's evaluation set: icons, game sprites and tiles, wallpapers and
 # photographs, fonts, and what Qt needs to read them (SVG, WebP).
 BENCH_PACKAGES=(qt6-svg-dev qt6-image-formats-plugins adwaita-icon-theme oxygen-icon-theme tango-icon-theme
@@ -70,6 +70,7 @@ bench)
     build/bench/bench/export_bench
     build/bench/bench/import_bench
     QT_QPA_PLATFORM=offscreen build/bench/bench/size_guess_bench
+    build/bench/bench/import_image_bench
     ;;
 *)
     echo "usage: $0 run|test|bench" >&2

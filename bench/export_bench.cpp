@@ -3,6 +3,8 @@
 //     panes, as BMP into an empty folder, against `cp -r` of the folder it
 //     produced into another empty folder on the same file system;
 //   - on the same patch: --list, against readPatch alone on the same file;
+//   - on the same patch with an empty size table: --list --guess-sizes, every
+//     picture's size guessed, beside --list (goal: 3 s);
 //   - on a patch of a million one-pixel pictures: the peak memory of
 //     --list --json beside that of --list;
 //   - 10,000 pictures exported with a 200,000-line size table (the sizes they
@@ -115,6 +117,20 @@ void longSizeTable(const fs::path& scratch, int runs) {
                 timed[1], timed[0], timed[1] / timed[0]);
 }
 
+// Every picture of the patch guessed, beside the listing that guesses none.
+void guessedListing(const fs::path& patch, const fs::path& scratch, int runs) {
+    const fs::path empty = scratch / "no_sizes.txt";
+    writeText(empty, "");
+    const std::string program = HEXPANE_EXPORT_PROGRAM;
+    double guessed = 1e9, listed = 1e9;
+    for (int round = 0; round < runs; ++round) {
+        guessed =
+            std::min(guessed, run({program, "--size", empty.string(), "--list", "--guess-sizes", patch.string()}));
+        listed = std::min(listed, run({program, "--size", empty.string(), "--list", patch.string()}));
+    }
+    std::printf("--list --guess-sizes, no size in the table: %.3f s (goal <= 3 s); --list: %.3f s\n", guessed, listed);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -137,6 +153,7 @@ int main(int argc, char** argv) {
         f.files, double(f.bytes) / 1e6, fileMb, f.exported, f.copied, f.exported / f.copied);
     std::printf("--list: %.3f s; readPatch alone, in a process: %.3f s (ratio %.2f, goal <= 1.5)\n", f.listed, f.read,
                 f.listed / f.read);
+    guessedListing(patch, scratch, runs);
     listingMemory(scratch);
     longSizeTable(scratch, runs);
     fs::remove_all(scratch);

@@ -4,6 +4,7 @@
 //
 //   patch_reader_bench [benchmark flags]     benchmark, then one summary line per file
 //   patch_reader_bench --read-only FILE      read FILE once, print the peak RSS in KiB
+//   patch_reader_bench --read-pictures FILE  the same with readPictures
 //   patch_reader_bench --records-only N      make N records as a read would, nothing else
 //
 // Each summary compares readPatch with `wc -l` on the same file in the same run,
@@ -17,6 +18,12 @@
 // markers makes a record of 96 bytes for every 16 it holds: beside it stands the
 // time a fresh process takes to make as many records and nothing else, in room
 // reserved once, in large pages, which no reader of that file can beat.
+//
+// Last, readPictures, the compact form the programs read, in a fresh process:
+// on the generated patches, and on files of 64 MiB of nothing but data markers
+// and of a name of 1 MiB over data markers, which readPatch cannot hold (it
+// copies the name into every record): time per 64 MiB and peak memory beside
+// the file's size.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -42,6 +49,7 @@
 #include "generated_patch.h"
 #include "patch/detail/large_pages.h"
 #include "patch/patch_reader.h"
+#include "patch/pictures.h"
 #include "patch/reading_memory.h"
 
 extern char** environ;
@@ -138,11 +146,12 @@ struct ReadRun {
     long peakKib;
 };
 
-// One read as the first of a fresh process.
-ReadRun readInFreshProcess(const fs::path& path) {
+// One read as the first of a fresh process, by readPatch or with `mode`
+// "--read-pictures" by readPictures.
+ReadRun readInFreshProcess(const fs::path& path, const std::string& mode = "--read-only") {
     const fs::path report = fs::temp_directory_path() / "hexpane_patch_reader_bench.rss";
     const double seconds =
-        runProgram({fs::read_symlink("/proc/self/exe").string(), "--read-only", path.string()}, report.string());
+        runProgram({fs::read_symlink("/proc/self/exe").string(), mode, path.string()}, report.string());
     std::ifstream in(report);
     long kib = -1;
     in >> kib;
@@ -235,6 +244,12 @@ int main(int argc, char** argv) {
         std::cout << peakKib() << ' ' << pictures.size() << '\n';
         return 0;
     }
+    if (argc == 3 && std::strcmp(argv[1], "--read-pictures") == 0) {
+        std::ifstream in(argv[2], std::ios::binary);
+        const hexpane::Pictures pictures = hexpane::readPictures(in);
+        std::cout << peakKib() << ' ' << pictures.size() << '\n';
+        return 0;
+    }
     if (argc == 3 && std::strcmp(argv[1], "--records-only") == 0) {
         makeRecords(std::strtoull(argv[2], nullptr, 10));
         return 0;
@@ -279,6 +294,40 @@ int main(int argc, char** argv) {
             std::printf("%-42s %5.0f MB/s of the file in a fresh process: ratio %.2f\n",
                         "  making its records and nothing else:", fileMb / floor, best.wc / floor);
         }
+    }
+    fs::remove(path);
+
+    const auto picturesInFreshProcess = [](const fs::path& file, const char* name) {
+        ReadRun best{1e9, 0};
+        for (int round = 0; round < kRounds; ++round) {
+            const ReadRun run = readInFreshProcess(file, "--read-pictures");
+            best = {std::min(best.seconds, run.seconds), std::max(best.peakKib, run.peakKib)};
+        }
+        const auto bytes = static_cast<double>(fs::file_size(file));
+        const double peakMb = static_cast<double>(best.peakKib) * 1024 / 1e6;
+        std::printf("readPictures, %-40s %5.0f MB/s, %.3f s per 64 MiB; peak RSS %.0f MB for a %.0f MB file (%.2fx)\n",
+                    (std::string(name) + ":").c_str(), bytes / 1e6 / best.seconds,
+                    best.seconds * static_cast<double>(kFileSize) / bytes, peakMb, bytes / 1e6, peakMb * 1e6 / bytes);
+    };
+    for (const int bytes : kBytesPerLine) {
+        bench::writePatch(patchPath(bytes), kFileSize, bytes, kSizes);
+        picturesInFreshProcess(patchPath(bytes), (std::to_string(bytes) + " bytes per data line").c_str());
+        fs::remove(patchPath(bytes));
+    }
+    const auto kFile = static_cast<std::size_t>(kFileSize);
+    const Hostile kLargeRecordCounts[] = {
+        {"nothing but data markers", [](std::size_t n) { return repeated(kDataMarkerLine, n); }},
+        {"a name of 1 MiB over data markers",
+         [](std::size_t n) {
+             return repeated(kDataMarkerLine, n, "##### Picture " + std::string(1 << 20, 'n') + " 176x220\r\n");
+         }},
+    };
+    for (const Hostile& shape : kLargeRecordCounts) {
+        {
+            const std::string file = shape.make(kFile);
+            std::ofstream(path, std::ios::binary).write(file.data(), static_cast<std::streamsize>(file.size()));
+        }
+        picturesInFreshProcess(path, shape.name);
     }
     fs::remove(path);
 }

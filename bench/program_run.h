@@ -1,6 +1,7 @@
 // Running a program as a benchmark times it: a process of its own, its output
 // thrown away, timed from start to end, with the largest resident set it
-// reached. A program that fails ends the benchmark.
+// reached. A program that ends with another status than expected ends the
+// benchmark.
 #pragma once
 
 #include <fcntl.h>
@@ -23,7 +24,7 @@ struct Ran {
     double peakMb;
 };
 
-inline Ran runProgram(std::vector<std::string> args) {
+inline Ran runProgram(std::vector<std::string> args, int expectedStatus = 0) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -38,7 +39,7 @@ inline Ran runProgram(std::vector<std::string> args) {
     if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) wait4(pid, &status, 0, &usage);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != expectedStatus) {
         std::cerr << args[0] << " failed\n";
         std::exit(1);
     }

@@ -53,7 +53,7 @@ public:
         form = std::make_unique<hexpane::Form1>(std::make_unique<hexpane::test::ScriptedDialog>(),
                                                 std::make_unique<hexpane::test::RecordedMessages>(), dir_.path());
         form->lst->names()->beginChange();
-        form->pictures = std::move(pictures);
+        form->pictures = hexpane::picturesOf(pictures);
         form->lst->names()->endChange();
         form->show();
         QCoreApplication::processEvents();

@@ -1,6 +1,6 @@
 // readPatch against the reference model, a plain reading of the format's rules
-// line by line; readPatchLocated against it too, in chunks of every size; and
-// the same file with other line ends.
+// line by line; readPatchLocated, readPictures and locateNewText against it too,
+// in chunks of every size; and the same file with other line ends.
 #include <cstddef>
 #include <cstdint>
 #include <istream>
@@ -12,6 +12,7 @@
 #include "fuzz_support.h"
 #include "patch/detail/read_settings.h"
 #include "patch/patch_reader.h"
+#include "patch/pictures.h"
 
 namespace {
 
@@ -98,14 +99,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // In chunks of 1 to 64 bytes, every position of the input ends a chunk in
     // some run: a piece, a marker or a CR LF cut in two must read the same, and
-    // the new bytes be located where the model appends them.
+    // the new bytes be located where the model appends them. One reader, chosen
+    // by the input, takes it so: readPatchLocated, or one of the compact forms,
+    // readPictures (the model's records) or locateNewText (the model's runs of
+    // the pictures asked for).
     if (size > 0) {
         hexpane::ReadSettings settings;
         settings.chunkSize = 1 + data[size - 1] % 64;
         settings.largePages = data[0] % 2 == 0;
         fuzz::View view(text);
         std::istream in(&view);
-        FUZZ_CHECK(reference::difference(hexpane::readPatchLocatedWith(in, settings), model).empty());
+        switch (data[0] % 3) {
+        case 0:
+            FUZZ_CHECK(reference::difference(hexpane::readPatchLocatedWith(in, settings), model).empty());
+            break;
+        case 1:
+            FUZZ_CHECK(same(reference::records(hexpane::readPicturesWith(in, settings)), model.pictures));
+            break;
+        default: {
+            const std::vector<std::size_t> wanted = reference::someOf(model.pictures.size());
+            FUZZ_CHECK(reference::locatedDifference(hexpane::locateNewTextWith(in, wanted, settings), model).empty());
+        }
+        }
     }
 
     // Without blank lines, CR LF and LF-only line ends read alike. A text that is

@@ -24,10 +24,14 @@ bool same(const hexpane::SizeRecord& a, const hexpane::SizeRecord& b) {
 }
 
 // `counts` holds readNumber of each record's pixel count, read once for all
-// lookups; the index gives the first record findSizes gives, as it stands in sizes.
+// lookups: the records whose count reads as exactly `count` are what findSizes
+// and the index give, the index's first as it stands in sizes.
 void checkLookup(const std::vector<hexpane::SizeRecord>& sizes, const std::vector<double>& counts,
                  const hexpane::SizeIndex& index, std::int32_t count) {
     const auto found = hexpane::findSizes(sizes, count);
+    const auto all = index.all(count);
+    FUZZ_CHECK(all.size() == found.size());
+    for (std::size_t k = 0; k < all.size(); ++k) FUZZ_CHECK(same(all[k], found[k]));
     if (count < 0) {  // a count beyond 32 bits fits nothing
         FUZZ_CHECK(found.empty() && index.first(count) == nullptr);
         return;

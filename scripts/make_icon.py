@@ -1,6 +1,11 @@
 #!/usr/bin/env python3
 """Writes data/hexpane.png, the program's 32 x 32 icon: a picture drawn
-pixel by pixel from a colour table, the way hexpane shows patch pictures."""
+pixel by pixel from a colour table, the way hexpane shows patch pictures;
+and the same enlarged by a whole factor, as software catalogs want it, as
+data/hexpane-64.png and data/hexpane-128.png.
+
+    make_icon.py [FOLDER]   (default: data)"""
+import os
 import struct
 import sys
 import zlib
@@ -39,10 +44,17 @@ def chunk(kind, data):
     return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
 
 
-rows = b"".join(b"\0" + bytes(c for x in range(SIZE) for c in pixel(x, y)) for y in range(SIZE))
-png = (b"\x89PNG\r\n\x1a\n"
-       + chunk(b"IHDR", struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0))
-       + chunk(b"IDAT", zlib.compress(rows, 9))
-       + chunk(b"IEND", b""))
-with open(sys.argv[1] if len(sys.argv) > 1 else "data/hexpane.png", "wb") as out:
-    out.write(png)
+def png(factor):
+    side = SIZE * factor
+    rows = b"".join(b"\0" + bytes(c for x in range(side) for c in pixel(x // factor, y // factor))
+                    for y in range(side))
+    return (b"\x89PNG\r\n\x1a\n"
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows, 9))
+            + chunk(b"IEND", b""))
+
+
+folder = sys.argv[1] if len(sys.argv) > 1 else "data"
+for name, factor in (("hexpane.png", 1), ("hexpane-64.png", 2), ("hexpane-128.png", 4)):
+    with open(os.path.join(folder, name), "wb") as out:
+        out.write(png(factor))

@@ -17,7 +17,71 @@
     </message>
 </context>
 <context>
-    <name>ImageReading</name>
+    <name>ImageInput</name>
+    <message>
+        <source>its compressed pixels stop before their end mark</source>
+        <translation>его сжатые пиксели обрываются до метки конца</translation>
+    </message>
+    <message>
+        <source>its compressed pixels run past the end of a row.</source>
+        <translation>его сжатые пиксели выходят за конец строки.</translation>
+    </message>
+    <message>
+        <source>its compressed pixels leave %1 of its %2 pixels without a colour.</source>
+        <translation>его сжатые пиксели оставляют %1 из %2 пикселей без цвета.</translation>
+    </message>
+    <message>
+        <source>its pixels would start past its end</source>
+        <translation>его пиксели начинались бы за его концом</translation>
+    </message>
+    <message>
+        <source>it is cut short: %1.</source>
+        <translation>он обрезан: %1.</translation>
+    </message>
+    <message>
+        <source>it has no headers</source>
+        <translation>в нём нет заголовков</translation>
+    </message>
+    <message>
+        <source>its headers are incomplete</source>
+        <translation>его заголовки неполны</translation>
+    </message>
+    <message>
+        <source>its colour table is incomplete</source>
+        <translation>его таблица цветов неполна</translation>
+    </message>
+    <message>
+        <source>its %1x%2 pixels need %3 bytes from byte %4, but it ends at byte %5</source>
+        <translation>его пикселям %1x%2 нужно %3 байт начиная с байта %4, но он кончается на байте %5</translation>
+    </message>
+    <message>
+        <source>it has no header</source>
+        <translation>в нём нет заголовка</translation>
+    </message>
+    <message>
+        <source>its pixel data stops before its end</source>
+        <translation>его данные пикселей обрываются до конца</translation>
+    </message>
+    <message>
+        <source>it is no readable PNG image: %1.</source>
+        <translation>это не читаемое изображение PNG: %1.</translation>
+    </message>
+    <message>
+        <source>a pixel has the colour index %1, but its palette has only %2 colours.</source>
+        <translation>у пикселя индекс цвета %1, а в палитре только %2 цветов.</translation>
+    </message>
+    <message>
+        <source>pixel (%1, %2) has the colour index %3, but its colour table has only %4 colours.</source>
+        <translation>у пикселя (%1, %2) индекс цвета %3, а в таблице цветов только %4 цветов.</translation>
+    </message>
+    <message>
+        <source>picture %1 is %2x%3</source>
+        <translation>картинка %1 — %2x%3</translation>
+    </message>
+    <message>
+        <source>picture %1 has no size in %2, so its width times height must be its pixel count, %3</source>
+        <translation>у картинки %1 нет размера в %2, поэтому ширина, умноженная на высоту, должна равняться числу её пикселей, %3</translation>
+    </message>
     <message>
         <source>cannot read it:
 %1</source>
@@ -29,12 +93,16 @@
         <translation>не удаётся прочитать: это не изображение .bmp или .png.</translation>
     </message>
     <message>
-        <source>it is %1x%2, but picture %3 is %4x%5.</source>
-        <translation>оно %1x%2, а картинка %3 — %4x%5.</translation>
+        <source>it is %1x%2, but %3.</source>
+        <translation>оно %1x%2, а %3.</translation>
     </message>
     <message>
-        <source>cannot read it as a .bmp or .png image: %1</source>
-        <translation>не удаётся прочитать как изображение .bmp или .png: %1</translation>
+        <source>its pixels stop before their end</source>
+        <translation>его пиксели обрываются до конца</translation>
+    </message>
+    <message>
+        <source>cannot read it as a .%1 image: %2%3</source>
+        <translation>не удаётся прочитать как изображение .%1: %2%3</translation>
     </message>
 </context>
 <context>
@@ -42,6 +110,13 @@
     <message>
         <source>a %1x%2 picture</source>
         <translation>картинку %1x%2</translation>
+    </message>
+</context>
+<context>
+    <name>PatchCopy</name>
+    <message>
+        <source>The patch changed while it was read; read it again.</source>
+        <translation>Патч изменился, пока его читали; прочитайте его заново.</translation>
     </message>
 </context>
 <context>
@@ -137,16 +212,24 @@
         <translation>Файловая система не может заранее выделить для него место</translation>
     </message>
     <message>
-        <source>%1
-No new file could be made beside it, so it could only be written in place; it was left as it was.</source>
-        <translation>%1
-Рядом с ним нельзя создать новый файл, так что его можно было записать только на месте; он оставлен как был.</translation>
-    </message>
-    <message>
         <source>Cannot save %1:
 %2</source>
         <translation>Не удаётся сохранить %1:
 %2</translation>
+    </message>
+    <message>
+        <source>It is written in place</source>
+        <translation>Он записывается на месте</translation>
+    </message>
+    <message>
+        <source>No new file could be made beside it, so it could only be written in place</source>
+        <translation>Рядом с ним не удалось создать новый файл, поэтому его можно было записать только на месте</translation>
+    </message>
+    <message>
+        <source>%1
+%2; it was left as it was.</source>
+        <translation>%1
+%2; он оставлен как был.</translation>
     </message>
 </context>
 <context>
@@ -345,10 +428,6 @@ It starts without opening any of them.</source>
 %3</translation>
     </message>
     <message>
-        <source>it has no known size, and the image&apos;s pixel count is not the picture&apos;s, %1.</source>
-        <translation>у неё нет известного размера, а число пикселей изображения не равно числу пикселей картинки, %1.</translation>
-    </message>
-    <message>
         <source>Give each of them the code of the nearest colour?</source>
         <translation>Дать каждому из них код ближайшего цвета?</translation>
     </message>
@@ -367,14 +446,10 @@ It starts without opening any of them.</source>
 %2 %</translation>
     </message>
     <message>
-        <source>Cannot read %1 again to save it:
+        <source>Picture %1 cannot be replaced:
 %2</source>
-        <translation>Не удаётся снова прочитать %1, чтобы сохранить:
+        <translation>Картинку %1 не удаётся заменить:
 %2</translation>
-    </message>
-    <message>
-        <source>%1 changed since it was opened, so nothing was saved. Open it again.</source>
-        <translation>%1 изменился после открытия, поэтому ничего не сохранено. Откройте его заново.</translation>
     </message>
 </context>
 <context>

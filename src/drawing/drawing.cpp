@@ -7,10 +7,13 @@
 #include <cstdint>
 #include <exception>
 #include <limits>
+#include <mutex>
 #include <new>
 #include <span>
 #include <string>
 #include <utility>
+
+#include "picture/size_guess.h"
 
 namespace hexpane {
 
@@ -22,6 +25,17 @@ constexpr std::int64_t kBandPixels = std::int64_t{1} << 15;
 // From this size on a picture is drawn on every core; a smaller one takes some
 // tens of milliseconds at most on one.
 constexpr std::int64_t kParallelPixels = std::int64_t{1} << 24;
+
+// Guesses for fewer pixels than this in all are made on the calling thread:
+// they take a few milliseconds, about what starting the threads costs.
+constexpr std::int64_t kParallelGuessPixels = std::int64_t{1} << 17;
+
+void guessInto(SizeChoice& choice, const PictureText& picture, const Tables& tables) {
+    choice.guessed = true;
+    const std::vector<SizeGuess> guesses = guessSizes(picture.newHex, picture.oldHex, tables.colours);
+    for (std::size_t k = 0; k < guesses.size() && k < kKeptGuesses; ++k) choice.guesses.push_back(guesses[k].size);
+    if (!choice.guesses.empty()) choice.size = choice.guesses.front();
+}
 
 // Draws the bands of rows of one pane into an image's rows, taking the next
 // band not yet taken, on as many threads as call run().
@@ -84,17 +98,62 @@ private:
 
 }  // namespace
 
-std::vector<SizeRecord> sizesOf(const PictureRecord& picture, const Tables& tables) {
+std::vector<SizeRecord> sizesOf(const PictureText& picture, const Tables& tables) {
     return tables.index.all(pixelCount(picture));
 }
 
-std::optional<PictureSize> pictureSize(const PictureRecord& picture, const Tables& tables) {
+std::optional<PictureSize> pictureSize(const PictureText& picture, const Tables& tables) {
     const SizeRecord* first = tables.index.first(pixelCount(picture));
     return first ? drawingSize(*first) : std::nullopt;
 }
 
+SizeChoice pictureSize(const PictureText& picture, const Tables& tables, Guessing guessing) {
+    SizeChoice choice{pictureSize(picture, tables), false, {}};
+    if (!choice.size && guessing == Guessing::On) guessInto(choice, picture, tables);
+    return choice;
+}
+
+std::vector<SizeChoice> pictureSizes(const Pictures& pictures, const Tables& tables, Guessing guessing,
+                                     std::size_t first, std::size_t count) {
+    first = std::min(first, pictures.size());
+    count = std::min(count, pictures.size() - first);
+    std::vector<SizeChoice> choices;
+    choices.reserve(count);
+    std::vector<std::size_t> unknown;  // of choices
+    std::int64_t pixels = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const PictureText picture = pictures[first + i];
+        choices.push_back({pictureSize(picture, tables), false, {}});
+        if (choices.back().size || guessing == Guessing::Off) continue;
+        unknown.push_back(choices.size() - 1);
+        pixels += pixelCount(picture);
+    }
+    std::atomic<std::size_t> next = 0;
+    std::mutex failing;
+    std::exception_ptr failure;
+    const auto work = [&] {
+        for (std::size_t k = next++; k < unknown.size(); k = next++) {
+            try {
+                guessInto(choices[unknown[k]], pictures[first + unknown[k]], tables);
+            } catch (...) {  // no memory to guess from: told once the others stop
+                const std::lock_guard lock(failing);
+                if (!failure) failure = std::current_exception();
+                next = unknown.size();
+            }
+        }
+    };
+    const unsigned threads = pixels >= kParallelGuessPixels ? coreCount() : 1;
+    runOnThreads(unsigned(std::min<std::size_t>(threads, unknown.size())), work);
+    if (failure) std::rethrow_exception(failure);
+    return choices;
+}
+
 QString sizeText(const std::optional<PictureSize>& size) {
     return size ? QStringLiteral("%1x%2").arg(size->width).arg(size->height) : QStringLiteral("Error");
+}
+
+QString sizeText(const SizeChoice& choice) {
+    return choice.guessed && choice.size ? u'~' + sizeText(choice.size) : sizeText(choice.size);
 }
 
 QImage drawPane(std::string_view hex, PictureSize size, const ColourTable& colours, TransparentColour option,

@@ -1,6 +1,6 @@
 // A picture as every program draws it: the size a picture gets from the size
-// table, that size as the window's label shows it, and a pane drawn as an
-// image in the colours the window shows. The window, hexpane-export
+// table (or, when asked, from its own pixels), that size as the window's label
+// shows it, and a pane drawn as an image in the colours the window shows. The window, hexpane-export
 // and hexpane-import all call these, so a picture looks the same in each.
 #pragma once
 
@@ -8,13 +8,15 @@
 #include <QPalette>
 #include <QString>
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "drawing/system_colours.h"
 #include "drawing/tables.h"
-#include "patch/patch_reader.h"
+#include "patch/pictures.h"
 #include "picture/render.h"
 #include "tables/colour_table.h"
 #include "tables/size_table.h"
@@ -22,13 +24,37 @@
 namespace hexpane {
 
 // The size records whose pixel count is the picture's, in table order.
-std::vector<SizeRecord> sizesOf(const PictureRecord& picture, const Tables& tables);
+std::vector<SizeRecord> sizesOf(const PictureText& picture, const Tables& tables);
 
 // The size a picture is drawn at: that of the first record found, if usable.
-std::optional<PictureSize> pictureSize(const PictureRecord& picture, const Tables& tables);
+std::optional<PictureSize> pictureSize(const PictureText& picture, const Tables& tables);
+
+// Whether a picture that the size table gives no size is drawn at the size its
+// own pixels suggest (picture/size_guess.h) rather than not at all.
+enum class Guessing : bool { Off, On };
+
+// At most this many guesses are kept, the best first.
+inline constexpr std::size_t kKeptGuesses = 5;
+
+// The size a picture is drawn at and where it comes from: the table's, as
+// above; with guessing on and no size in the table, the best guess.
+struct SizeChoice {
+    std::optional<PictureSize> size;   // none: the picture is not drawn
+    bool guessed = false;              // the table gave none and guessing was on
+    std::vector<PictureSize> guesses;  // then: the best first, size the first; none under 4 pixels
+};
+SizeChoice pictureSize(const PictureText& picture, const Tables& tables, Guessing guessing);
+
+// pictureSize of each picture, in order; the guesses are made on every core
+// when there are enough pixels to guess from for that to pay.
+// Of the `count` pictures from `first` on (all of them by default).
+std::vector<SizeChoice> pictureSizes(const Pictures& pictures, const Tables& tables, Guessing guessing,
+                                     std::size_t first = 0, std::size_t count = SIZE_MAX);
 
 // "WxH", or "Error" for a picture without a size.
 QString sizeText(const std::optional<PictureSize>& size);
+// The same, with a "~" in front of a guessed size: "~176x220".
+QString sizeText(const SizeChoice& choice);
 
 // One pane: the hex text drawn at size through the colour table, C0 as the
 // option says, system colours as the palette has them. A null image when the

@@ -13,9 +13,10 @@ namespace hexpane {
 
 // Empty on success; otherwise a message that names the file and gives the
 // reason. format is an image format Qt writes: "bmp" or "png". With Keep, a
-// file that exists, or comes to be while this one is written, stays as it is.
+// file that exists, or comes to be while this one is written, stays as it is;
+// written says how the file takes its place (saveFile).
 QString saveImage(const QImage& image, const QString& path, const char* format = "bmp",
-                  Existing existing = Existing::Replace);
+                  Existing existing = Existing::Replace, Written written = Written::AsNewFile);
 
 // What became of an image to save.
 enum class Saved { Written, Kept, Failed };
@@ -29,6 +30,6 @@ struct SavedDrawing {
 // which costs more than looking. A null image, or running out of memory while
 // drawing or encoding, is told as a lack of memory to draw `what`.
 SavedDrawing saveDrawing(const QString& path, const char* format, Existing existing, const QString& what,
-                         const std::function<QImage()>& draw);
+                         const std::function<QImage()>& draw, Written written = Written::AsNewFile);
 
 }  // namespace hexpane

@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
-#include <unordered_map>
 
 namespace hexpane {
 
@@ -12,6 +12,8 @@ namespace {
 
 constexpr QRgb kRgb = 0x00FFFFFF;
 constexpr qsizetype kShownPixels = 5;
+// The picture is drawn and compared in bands of about this many pixels.
+constexpr int kBandPixels = 1 << 15;
 
 QString colourName(QRgb colour) { return QStringLiteral("#%1").arg(colour & kRgb, 6, 16, QLatin1Char('0')).toUpper(); }
 
@@ -25,11 +27,16 @@ bool inLowerCase(const std::string& text) {
     return lower;
 }
 
-// The pixels of one kind of fault: the first few, as shown, and how many.
+// The pixels of one kind of fault: the first few, as shown, and how many. Only
+// those shown are worded, so an image full of faults costs no more to refuse.
 class Faults {
 public:
-    void add(int x, int y, const QString& detail = {}) {
-        if (shown_.size() < kShownPixels) shown_ << QStringLiteral("(%1, %2)%3").arg(x).arg(y).arg(detail);
+    void add(int x, int y) {
+        add(x, y, [] { return QString(); });
+    }
+    template <typename Detail>
+    void add(int x, int y, const Detail& detail) {
+        if (shown_.size() < kShownPixels) shown_ << QStringLiteral("(%1, %2)%3").arg(x).arg(y).arg(detail());
         ++count_;
     }
     // "N pixel(s) WHAT: (x, y) ..., (x, y) ...[, ...].ADVICE", when there is any,
@@ -51,8 +58,7 @@ private:
 
 class Importer {
 public:
-    Importer(std::string& hex, int width, int height, const ImportRules& rules)
-        : hex_(hex), width_(width), pixels_(std::size_t(width) * std::size_t(height)), rules_(rules) {}
+    Importer(std::string& hex, int width, const ImportRules& rules) : hex_(hex), width_(width), rules_(rules) {}
 
     // A pixel whose colour the text's code there does not draw.
     void pixel(int x, int y, QRgb shown, QRgb drawn);
@@ -68,10 +74,8 @@ private:
 
     std::string& hex_;
     const int width_;
-    const std::size_t pixels_;
     const ImportRules& rules_;
     std::optional<bool> lowerCase_;
-    std::unordered_map<QRgb, PixelCodes::Code> nearest_;
     ImportedPicture result_;
     Faults unknown_, partlyTransparent_, missing_;
     bool approximated_ = false;
@@ -87,19 +91,17 @@ std::optional<PixelCodes::Code> Importer::codeFor(int x, int y, QRgb shown, QRgb
         return codes.transparent(lowerCase());
     }
     if (alpha < 255) {
-        partlyTransparent_.add(x, y, QStringLiteral(" alpha %1").arg(alpha));
+        partlyTransparent_.add(x, y, [alpha] { return QStringLiteral(" alpha %1").arg(alpha); });
         return std::nullopt;
     }
     if (((shown ^ drawn) & kRgb) == 0) return std::nullopt;
     if (const auto code = codes.exact(shown, lowerCase())) return code;
     if (!rules_.nearest) {
-        unknown_.add(x, y, QLatin1Char(' ') + colourName(shown));
+        unknown_.add(x, y, [shown] { return QLatin1Char(' ') + colourName(shown); });
         return std::nullopt;
     }
     approximated_ = true;
-    const auto [found, added] = nearest_.try_emplace(shown & kRgb);
-    if (added) found->second = codes.nearest(shown, lowerCase());
-    return found->second;
+    return codes.nearest(shown, lowerCase());
 }
 
 void Importer::pixel(int x, int y, QRgb shown, QRgb drawn) {
@@ -112,8 +114,6 @@ void Importer::pixel(int x, int y, QRgb shown, QRgb drawn) {
     }
     hex_[2 * k] = (*code)[0];
     hex_[2 * k + 1] = (*code)[1];
-    if (result_.changedPixels.empty()) result_.changedPixels.assign(pixels_, false);
-    result_.changedPixels[k] = true;
     ++result_.changed;
     if (approximated_) ++result_.approximated;
 }
@@ -144,24 +144,35 @@ ImportedPicture Importer::finish() {
 
 ImportedPicture importImage(const QImage& image, std::string& newHex, const ImportRules& rules) {
     const int width = image.width(), height = image.height();
-    const QImage drawn = drawPane(newHex, {width, height}, rules.colours, rules.option);
-    const QImage shown = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (drawn.isNull() || shown.isNull() || shown.size() != drawn.size()) {
-        ImportedPicture result;
-        result.problems << QCoreApplication::translate("PictureImport",
-                                                       "There is not enough memory to compare a %1x%2 picture.")
-                               .arg(width)
-                               .arg(height);
-        return result;
-    }
-    Importer importer(newHex, width, height, rules);
-    const std::size_t rowBytes = std::size_t(width) * sizeof(QRgb);
-    for (int y = 0; y < height; ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
-        const auto* now = reinterpret_cast<const QRgb*>(drawn.constScanLine(y));
-        if (std::memcmp(in, now, rowBytes) == 0) continue;  // both opaque and alike: the usual case
-        for (int x = 0; x < width; ++x) {
-            if (in[x] != now[x]) importer.pixel(x, y, in[x], now[x]);
+    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    const int bandRows = std::clamp(kBandPixels / std::max(width, 1), 1, std::max(height, 1));
+    const std::size_t rowChars = 2 * std::size_t(width), rowBytes = std::size_t(width) * sizeof(QRgb);
+    Importer importer(newHex, width, rules);
+    for (int top = 0; top < height; top += bandRows) {
+        const int rows = std::min(bandRows, height - top);
+        // Drawn from the band's own characters before any of them changes: a pixel's colour is its code's alone.
+        const std::size_t from = rowChars * std::size_t(top);
+        const std::string_view text =
+            from < newHex.size() ? std::string_view(newHex).substr(from, rowChars * std::size_t(rows)) : "";
+        const QImage drawn = drawPane(text, {width, rows}, rules.colours, rules.option);
+        // Converted a band at a time too, where the image is not already in the form compared.
+        const QImage band = image.format() == format ? image : image.copy(0, top, width, rows).convertToFormat(format);
+        if (drawn.isNull() || band.isNull()) {
+            ImportedPicture result;
+            result.problems << QCoreApplication::translate("PictureImport",
+                                                           "There is not enough memory to compare a %1x%2 picture.")
+                                   .arg(width)
+                                   .arg(height);
+            return result;
+        }
+        const int bandTop = band.height() == height ? top : 0;
+        for (int y = 0; y < rows; ++y) {
+            const auto* in = reinterpret_cast<const QRgb*>(band.constScanLine(bandTop + y));
+            const auto* now = reinterpret_cast<const QRgb*>(drawn.constScanLine(y));
+            if (std::memcmp(in, now, rowBytes) == 0) continue;  // both opaque and alike: the usual case
+            for (int x = 0; x < width; ++x) {
+                if (in[x] != now[x]) importer.pixel(x, top + y, in[x], now[x]);
+            }
         }
     }
     return importer.finish();

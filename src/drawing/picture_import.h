@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <string>
-#include <vector>
 
 #include "drawing/drawing.h"
 #include "drawing/pixel_codes.h"
@@ -26,16 +25,16 @@ struct ImportRules {
 };
 
 struct ImportedPicture {
-    std::size_t changed = 0;          // pixels given a new code
-    std::size_t approximated = 0;     // of them, those given the nearest code's colour
-    std::vector<bool> changedPixels;  // [k] for pixel k; empty when none changed
-    std::size_t unknown = 0;          // pixels of a colour no code draws, when not nearest
-    QStringList problems;             // why the image cannot be imported; empty when it can
+    std::size_t changed = 0;       // pixels given a new code
+    std::size_t approximated = 0;  // of them, those given the nearest code's colour
+    std::size_t unknown = 0;       // pixels of a colour no code draws, when not nearest
+    QStringList problems;          // why the image cannot be imported; empty when it can
 };
 
 // Writes the codes of the changed pixels into newHex, the picture's new text,
 // which the image must match in size. With problems, newHex may be partly
-// changed and is not to be used.
+// changed and is not to be used. The picture is drawn a band of rows at a
+// time, so that comparing costs little memory beside the image.
 ImportedPicture importImage(const QImage& image, std::string& newHex, const ImportRules& rules);
 
 }  // namespace hexpane

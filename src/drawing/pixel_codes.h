@@ -6,8 +6,12 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "picture/render.h"
 #include "tables/colour_table.h"
@@ -30,6 +34,9 @@ public:
     // for the colour it draws. Colours compare without their alpha.
     std::optional<Code> exact(QRgb colour, bool lowerCase) const;
     // The code whose colour is nearest by squared RGB distance; ties: the lowest code.
+    // The drawn colours that may be nearest to some colour of a small cube
+    // around the one asked for are found once, on the first call there, so
+    // each call looks at a few colours only. Safe from several threads.
     Code nearest(QRgb colour, bool lowerCase) const;
     // What a fully transparent pixel stands for: C0, and the colour it draws.
     Code transparent(bool lowerCase) const { return transparent_[lowerCase]; }
@@ -41,9 +48,21 @@ private:
         unsigned value;     // 0 to 255: what ties are broken by
         std::size_t order;  // in the order of preference, for ties of equal value
     };
+    // The drawn colours that may be nearest to some colour of each cell of
+    // the RGB cube, cut into cells of 8 values a side: filled cell by cell.
+    struct Grid {
+        std::vector<std::pair<QRgb, const Drawn*>> colours;  // in the order ties are broken
+        std::unique_ptr<std::once_flag[]> cellFilled;
+        std::vector<std::vector<std::uint16_t>> cells;  // indices into colours
+    };
+    void startGrid(bool lowerCase) const;
+    void fillCell(Grid& grid, int cell) const;
+
     std::unordered_map<QRgb, Drawn> byColour_[2];  // [lowerCase]
     Code transparent_[2];
     QRgb transparentColour_;
+    mutable std::once_flag gridStarted_[2];
+    mutable Grid grid_[2];
 };
 
 }  // namespace hexpane

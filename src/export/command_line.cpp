@@ -8,7 +8,8 @@ namespace {
 
 const QString kOutput = QStringLiteral("output"), kFormat = QStringLiteral("format"), kForce = QStringLiteral("force"),
               kList = QStringLiteral("list"), kJson = QStringLiteral("json"), kSheet = QStringLiteral("sheet"),
-              kZoom = QStringLiteral("zoom"), kThumbnail = QStringLiteral("thumbnail");
+              kZoom = QStringLiteral("zoom"), kThumbnail = QStringLiteral("thumbnail"),
+              kGuessSizes = QStringLiteral("guess-sizes");
 
 // The format Qt writes for a file name's extension, or null.
 const char* formatOf(const QString& extension) {
@@ -38,6 +39,8 @@ QList<QCommandLineOption> optionTable() {
     table << tableOptions();
     table << QList<QCommandLineOption>{
         {kForce, QStringLiteral("Replace files that exist.")},
+        {kGuessSizes, QStringLiteral("Draw and list a picture whose pixel count has no size in the size table at the "
+                                     "size its pixels suggest, shown as ~WxH.")},
         {kList, QStringLiteral("Write no file; list the pictures: index, name, pixels, size, same or changed.")},
         {kJson, QStringLiteral("With --list: the listing as JSON, one object per picture.")},
         {kSheet, QStringLiteral("Draw the whole patch on one picture, .png or .bmp, instead of writing files."),
@@ -75,6 +78,7 @@ QString ExportCommandLine::check() {
     o.sizePath = sizePathGiven(parser_);
     o.force = parser_.isSet(kForce);
     o.json = parser_.isSet(kJson);
+    if (parser_.isSet(kGuessSizes)) o.guessing = Guessing::On;
     QString error = checkDrawing();
     return error.isEmpty() ? checkTask() : error;
 }

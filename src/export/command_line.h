@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "drawing/drawing.h"
 #include "picture/render.h"
 #include "report/command_line.h"
 
@@ -18,11 +19,12 @@ struct ExportOptions {
     QStringList patches;
     QString output = QStringLiteral(".");
     TransparentColour transparent = TransparentColour::Form;
-    const char* format = "bmp";  // of the picture files: "bmp" or "png"
-    QString mapPath, sizePath;   // empty: the table beside the program
-    bool force = false;          // replace files that exist
-    bool json = false;           // the listing as JSON
-    QString sheet;               // the overview's file, or the thumbnail's
+    const char* format = "bmp";         // of the picture files: "bmp" or "png"
+    QString mapPath, sizePath;          // empty: the table beside the program
+    bool force = false;                 // replace files that exist
+    bool json = false;                  // the listing as JSON
+    Guessing guessing = Guessing::Off;  // a picture the size table has no size for gets its best guess
+    QString sheet;                      // the overview's file, or the thumbnail's
     const char* sheetFormat = "png";
     int zoom = 1;
     int thumbnailSize = 0;  // the thumbnail's largest side

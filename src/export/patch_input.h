@@ -4,26 +4,32 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <vector>
 
-#include "patch/patch_reader.h"
+#include "patch/pictures.h"
 #include "report/report.h"
 
 namespace hexpane {
 
 // The pictures of the patch at path; none, with a line on report, when it
 // cannot be read.
-std::optional<std::vector<PictureRecord>> readPatchFile(const QString& path, Report& report);
+std::optional<Pictures> readPatchFile(const QString& path, Report& report);
 
 // The first pictures of the patch at path, without reading more of it than
 // needed: a growing start of the file is read until `enough` is content with
 // the pictures found in it, the whole file is read, or `limit` bytes are.
-// Only pictures that end inside what was read are returned, so none is cut.
-using Enough = std::function<bool(const std::vector<PictureRecord>&)>;
-std::optional<std::vector<PictureRecord>> readFirstPictures(const QString& path, std::uint64_t limit,
-                                                            const Enough& enough, Report& report);
+// Only pictures that end inside what was read count, so none is cut. Where
+// memory runs out first, the pictures of the largest start that could be read
+// are returned.
+struct FirstPictures {
+    Pictures pictures;
+    std::size_t count = 0;  // the pictures of `pictures` that count: the first ones
+};
+using Enough = std::function<bool(const FirstPictures&)>;
+std::optional<FirstPictures> readFirstPictures(const QString& path, std::uint64_t limit, const Enough& enough,
+                                               Report& report);
 
 }  // namespace hexpane

@@ -37,9 +37,9 @@ bool madeFolder(const QString& folder, Report& report) {
     return false;
 }
 
-void writePicture(const QString& patchPath, std::size_t index, const PictureRecord& picture, const QString& folder,
+void writePicture(const QString& patchPath, std::size_t index, const PictureText& picture, const QString& folder,
                   const Tables& tables, const ExportOptions& options, Report& report) {
-    const std::optional<PictureSize> size = pictureSize(picture, tables);
+    const std::optional<PictureSize> size = pictureSize(picture, tables, options.guessing).size;
     if (!size) {
         report.problem(ExitStatus::Incomplete,
                        noSizeText(patchPath, index, picture, QStringLiteral("so no file was written for it")));
@@ -59,8 +59,8 @@ void writePicture(const QString& patchPath, std::size_t index, const PictureReco
 // Each picture by whichever writer takes it first; their lines are told in
 // the pictures' order once all are written. Where no thread can be started
 // (a process limit), the calling thread writes them all.
-void writePictures(const QString& patchPath, const std::vector<PictureRecord>& pictures, const QString& folder,
-                   const Tables& tables, const ExportOptions& options, Report& report) {
+void writePictures(const QString& patchPath, const Pictures& pictures, const QString& folder, const Tables& tables,
+                   const ExportOptions& options, Report& report) {
     if (!madeFolder(folder, report)) return;
     std::vector<Report> told(pictures.size(), Report::held());
     std::atomic<std::size_t> next = 0;

@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <optional>
+
+#include <sys/stat.h>
 
 #include "export/output.h"
 #include "export/patch_input.h"
@@ -56,15 +59,17 @@ QFont labelFont() {
     return font;
 }
 
-std::vector<Cell> makeCells(const std::vector<PictureRecord>& pictures, const Tables& tables, int zoom,
+std::vector<Cell> makeCells(const Pictures& pictures, const Tables& tables, const ExportOptions& options,
                             const QFontMetrics& metrics) {
+    const int zoom = options.zoom;
+    const std::vector<SizeChoice> choices = pictureSizes(pictures, tables, options.guessing);
     std::vector<Cell> cells;
     cells.reserve(pictures.size());
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         Cell cell;
-        cell.size = pictureSize(pictures[i], tables);
+        cell.size = choices[i].size;
         const QString name = metrics.elidedText(displayName(pictures[i].name), Qt::ElideRight, kNameWidth);
-        QString size = sizeText(cell.size);
+        QString size = sizeText(choices[i]);
         if (!cell.size) size += QStringLiteral(": no size for %1 pixels").arg(pictures[i].newHex.size() / 2);
         cell.label = QStringLiteral("%1 %2 %3").arg(indexText(i), name, size);
         cell.width = metrics.horizontalAdvance(cell.label);
@@ -128,8 +133,8 @@ void paintLabels(QImage& sheet, const std::vector<Cell>& cells, const QFont& fon
     }
 }
 
-QImage drawSheet(const std::vector<PictureRecord>& pictures, const std::vector<Cell>& cells, QSize size,
-                 const QFont& font, const Tables& tables, const ExportOptions& options) {
+QImage drawSheet(const Pictures& pictures, const std::vector<Cell>& cells, QSize size, const QFont& font,
+                 const Tables& tables, const ExportOptions& options) {
     QImage sheet(size, QImage::Format_RGB32);
     if (sheet.isNull()) return {};
     sheet.fill(kPaper);
@@ -137,9 +142,9 @@ QImage drawSheet(const std::vector<PictureRecord>& pictures, const std::vector<C
     const QFontMetrics metrics(font);
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (!cells[i].size) continue;
-        const std::string* hex[2] = {&pictures[i].oldHex, &pictures[i].newHex};
+        const std::string_view hex[2] = {pictures[i].oldHex, pictures[i].newHex};
         for (int k = 0; k < 2; ++k) {
-            const QImage pane = drawPane(*hex[k], *cells[i].size, tables.colours, options.transparent);
+            const QImage pane = drawPane(hex[k], *cells[i].size, tables.colours, options.transparent);
             if (pane.isNull()) return {};
             drawSampled(pane, sheet, paneCorner(cells[i], k, metrics), options.zoom, 1);
         }
@@ -152,13 +157,42 @@ struct Drawable {
     PictureSize size;
 };
 
-std::vector<Drawable> firstDrawable(const std::vector<PictureRecord>& pictures, const Tables& tables) {
-    std::vector<Drawable> found;
-    for (std::size_t i = 0; i < pictures.size() && found.size() < std::size_t(kThumbnailCells); ++i) {
-        if (const auto size = pictureSize(pictures[i], tables)) found.push_back({i, *size});
+// The first pictures that have a size. The patch is read again from its start
+// as more of it is needed, so the guesses already made are kept, not made
+// again; there are few, as each picture guessed has a size.
+class FirstDrawable {
+public:
+    FirstDrawable(const Tables& tables, Guessing guessing) : tables_(tables), guessing_(guessing) {}
+
+    std::vector<Drawable> operator()(const FirstPictures& first) {
+        std::vector<Drawable> found;
+        for (std::size_t i = 0; i < first.count && found.size() < std::size_t(kThumbnailCells); ++i) {
+            if (const auto size = sizeOf(i, first.pictures[i])) found.push_back({i, *size});
+        }
+        return found;
     }
-    return found;
-}
+
+private:
+    // A guess that gives no size (a picture too small to guess) costs next to
+    // nothing, and is not kept: what is kept grows with the pictures drawn only.
+    std::optional<PictureSize> sizeOf(std::size_t index, const PictureText& picture) {
+        if (const auto size = pictureSize(picture, tables_)) return size;
+        if (guessing_ == Guessing::Off) return std::nullopt;
+        const auto kept = guessed_.find(index);
+        if (kept != guessed_.end() && kept->second.count == pixelCount(picture)) return kept->second.size;
+        const std::optional<PictureSize> size = pictureSize(picture, tables_, guessing_).size;
+        if (size) guessed_[index] = {pixelCount(picture), *size};  // the file may have changed meanwhile
+        return size;
+    }
+
+    struct Guessed {
+        std::int32_t count;
+        PictureSize size;
+    };
+    const Tables& tables_;
+    Guessing guessing_;
+    std::map<std::size_t, Guessed> guessed_;
+};
 
 // Where a drawing of `size` goes in a cell of `cell` at `corner`, centred, and
 // the whole factor it is enlarged or reduced by.
@@ -181,8 +215,8 @@ Placement place(PictureSize size, QSize cell, QPoint corner) {
     return placed;
 }
 
-QImage drawThumbnail(const std::vector<PictureRecord>& pictures, const std::vector<Drawable>& chosen,
-                     const ColourTable& colours, TransparentColour option, int size) {
+QImage drawThumbnail(const Pictures& pictures, const std::vector<Drawable>& chosen, const ColourTable& colours,
+                     TransparentColour option, int size) {
     const int count = int(chosen.size()), columns = count > 1 ? 2 : 1, rows = (count + 1) / 2;
     const int gap = std::max(1, size / 64);
     const QSize cell((size - (columns - 1) * gap) / columns, (size - (rows - 1) * gap) / rows);
@@ -213,7 +247,7 @@ void writeSheet(const ExportOptions& options, const Tables& tables, Report& repo
     const auto pictures = readPatchFile(path, report);
     if (!pictures || !mayWrite(options.sheet, options.force, report)) return;
     const QFont font = labelFont();
-    std::vector<Cell> cells = makeCells(*pictures, tables, options.zoom, QFontMetrics(font));
+    std::vector<Cell> cells = makeCells(*pictures, tables, options, QFontMetrics(font));
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (!cells[i].size) {
             report.problem(ExitStatus::Incomplete,
@@ -231,15 +265,36 @@ void writeSheet(const ExportOptions& options, const Tables& tables, Report& repo
         [&] { return drawSheet(*pictures, cells, size, font, tables, options); }, report);
 }
 
+// Whether two paths name one file.
+bool sameFile(const QString& a, const QString& b) {
+    struct stat first {
+    }, second{};
+    return ::stat(pathBytes(a).constData(), &first) == 0 && ::stat(pathBytes(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// Desktop thumbnail services make OUT first, hold it open and read the
+// thumbnail back through it: an existing regular file is written in place,
+// but never the patch itself.
 void writeThumbnail(const ExportOptions& options, const Tables& tables, Report& report) {
     const QString& path = options.patches.front();
-    if (!mayWrite(options.sheet, options.force, report)) return;
-    const auto enough = [&](const std::vector<PictureRecord>& pictures) {
-        return firstDrawable(pictures, tables).size() == std::size_t(kThumbnailCells);
+    const Existing existing = options.force ? Existing::Replace : Existing::Keep;
+    QString refused = checkSave(options.sheet, existing, Written::InPlace);
+    if (refused.isEmpty() && sameFile(path, options.sheet)) {
+        refused = QStringLiteral("Cannot save %1:\nIt is the patch itself, so it was left as it is.")
+                      .arg(shownPath(options.sheet));
+    }
+    if (!refused.isEmpty()) {
+        report.problem(ExitStatus::Incomplete, refused);
+        return;
+    }
+    FirstDrawable firstDrawable(tables, options.guessing);
+    const auto enough = [&](const FirstPictures& first) {
+        return firstDrawable(first).size() == std::size_t(kThumbnailCells);
     };
     const auto pictures = readFirstPictures(path, kThumbnailRead, enough, report);
     if (!pictures) return;
-    const std::vector<Drawable> chosen = firstDrawable(*pictures, tables);
+    const std::vector<Drawable> chosen = firstDrawable(*pictures);
     if (chosen.empty()) {
         report.problem(ExitStatus::Incomplete,
                        QStringLiteral("%1 holds no picture of a known size among those read, so no thumbnail was "
@@ -249,8 +304,11 @@ void writeThumbnail(const ExportOptions& options, const Tables& tables, Report& 
     }
     saveDrawing(
         options.sheet, "png", options.force, QStringLiteral("the thumbnail"),
-        [&] { return drawThumbnail(*pictures, chosen, tables.colours, options.transparent, options.thumbnailSize); },
-        report);
+        [&] {
+            return drawThumbnail(pictures->pictures, chosen, tables.colours, options.transparent,
+                                 options.thumbnailSize);
+        },
+        report, Written::InPlace);
 }
 
 }  // namespace hexpane

@@ -12,29 +12,39 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
+#include "files/file_digest.h"
+#include "files/watched_read.h"
 #include "patch/patch_reader.h"
 
 namespace hexpane {
 
-// A picture's new text as changed, and where the text read stands in the file.
+// A picture's new text as changed: the picture's index in the patch, and the
+// text, of the length the patch holds.
 struct ChangedText {
+    std::size_t index;
     const std::string* newHex;
-    const std::vector<NewTextRun>* runs;
-    const std::vector<bool>* changedPixels;  // [k]: the characters 2k and 2k + 1 may differ from the file's
 };
 
 // Writes the patch with each changed text in place of what the file holds
-// there (changes in file order) to outputPath, whole or not at all, through the
-// saving code every program shares. Empty when written; otherwise a message
-// that names the output and gives the reason, also when the patch cannot be
-// read again or no longer holds what was read from it (where no pixel changed,
-// its bytes must be the text read, and it must be long enough for every run).
-// Never replaces a file unless force. The output may be the patch itself: it
-// is read whole before the output takes its name.
-QString writePatch(const QString& patchPath, const std::vector<ChangedText>& changes, const QString& outputPath,
-                   bool force);
+// there (changes in ascending order of index) to outputPath, whole or not at
+// all, through the saving code every program shares. `read` is what the patch
+// held when its texts were read (readFile gives it): the patch is read again
+// to find where the changed texts stand (locateNewText), then copied, and both
+// reads must find those very bytes, every one of them, or nothing is written,
+// so that a patch cut short, grown or changed anywhere meanwhile never becomes
+// a cut or merged one. Empty when written; otherwise a message that names the
+// output and gives the reason. Never replaces a file unless force. The output
+// may be the patch itself: it is read whole before the output takes its name.
+// With a watch, each of the two reads counts its bytes on it, and a request to
+// stop is honoured during the first: nothing is written then, and the result is empty.
+QString writePatch(const QString& patchPath, const FileDigest& read, const std::vector<ChangedText>& changes,
+                   const QString& outputPath, bool force, ReadWatch* watch = nullptr);
+
+// What writePatch says of a patch that no longer holds what was read.
+QString patchChangedText();
 
 }  // namespace hexpane

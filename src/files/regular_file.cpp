@@ -27,21 +27,38 @@ QString fileKind(unsigned mode) {
     return QCoreApplication::translate("RegularFile", "no regular file");
 }
 
-RegularFile::RegularFile(const QString& path) {
-    fd_ = ::open(pathBytes(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd_ < 0) {
-        error_ = qt_error_string(errno);
-        return;
+int openRegularFile(const QString& path, QString* error, long long* size) {
+    const int fd = ::open(pathBytes(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = qt_error_string(errno);
+        return -1;
     }
     struct stat status {};
-    if (::fstat(fd_, &status) != 0) {
-        error_ = qt_error_string(errno);
+    if (::fstat(fd, &status) != 0) {
+        *error = qt_error_string(errno);
     } else if (!S_ISREG(status.st_mode)) {
-        error_ = QCoreApplication::translate("RegularFile", "It is %1, not a regular file, so it was not read.")
+        *error = QCoreApplication::translate("RegularFile", "It is %1, not a regular file, so it was not read.")
                      .arg(fileKind(status.st_mode));
     } else {
-        left_ = status.st_size;
+        *size = status.st_size;
+        return fd;
     }
+    ::close(fd);
+    return -1;
+}
+
+RegularFile::RegularFile(const QString& path, std::uint64_t limit, Digested digested)
+    : digester_(digested == Digested::Yes ? std::make_unique<Digester>() : nullptr) {
+    long long size = 0;
+    fd_ = openRegularFile(path, &error_, &size);
+    cut_ = std::uint64_t(size) > limit;
+    left_ = cut_ ? static_cast<long long>(limit) : size;
+    probed_ = cut_;  // what follows the limit is not looked at
+}
+
+FileDigest RegularFile::digest() const {
+    if (!digester_) return {};
+    return digester_->result(left_ == 0 && probed_ && !grew_ && !cut_ && error_.isEmpty());
 }
 
 RegularFile::~RegularFile() {
@@ -62,6 +79,7 @@ std::streamsize RegularFile::readSome(char* to, std::streamsize count) {
         do got = ::read(fd_, &byte, 1);
         while (got < 0 && errno == EINTR);
         if (got < 0) error_ = qt_error_string(errno);
+        grew_ = got > 0;
         return 0;
     }
     const auto want = static_cast<std::size_t>(std::min<long long>(count, left_));
@@ -74,6 +92,7 @@ std::streamsize RegularFile::readSome(char* to, std::streamsize count) {
     }
     if (got == 0) left_ = 0;  // it shrank: what is left is a clean end
     left_ -= got;
+    if (digester_) digester_->add(to, std::size_t(got));
     return got;
 }
 

@@ -25,6 +25,10 @@ constexpr std::size_t kPiece = std::size_t{1} << 16;  // what the sink gathers b
 
 QString noMemory() { return QCoreApplication::translate("SavedFile", "There is not enough memory to save it."); }
 
+// For a step whose failure leaves nothing worse than before: its result is
+// taken, as the fortified C library asks, and let go.
+void bestEffort(int /*result*/) {}
+
 // 0, or the errno of the write that failed.
 int writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -151,8 +155,8 @@ QString produceInto(int fd, const Producer& write) { return SinkAccess::produce(
 // A replaced file keeps its permissions, and its owner and group where this
 // user may give them (any group of the user's; anything for root).
 void adopt(int fd, const struct stat& old) {
-    (void)::fchmod(fd, old.st_mode & 0777);  // first: once given away, the file is no longer ours to change
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, uid_t(-1), old.st_gid);
+    bestEffort(::fchmod(fd, old.st_mode & 0777));  // first: once given away, the file is no longer ours to change
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) bestEffort(::fchown(fd, uid_t(-1), old.st_gid));
 }
 
 // Replaced in one step by the complete new file, synced to the disk first, so
@@ -191,14 +195,14 @@ int reserve(int fd, std::size_t size) {
     return result == 0 ? 0 : errno;
 }
 
-// Where the folder has no room for another file (no permission, no inode
-// left), an existing file is written over in place, once its content is
-// complete in memory and its size set aside, so that the write cannot stop
-// halfway. The new bytes go over the old from the start and the file is cut
-// to its new length last: cutting a file, even to its own length, gives back
-// the room set aside past its end (so on ext4 and tmpfs). Where the room
+// An existing file written over in place, once its content is complete in
+// memory and its size set aside, so that the write cannot stop halfway: where
+// the folder has no room for another file (no permission, no inode left), or
+// where asked. The new bytes go over the old from the start and the file is
+// cut to its new length last: cutting a file, even to its own length, gives
+// back the room set aside past its end (so on ext4 and tmpfs). Where the room
 // cannot be set aside, the file is left as it was.
-QString replaceInPlace(const Place& place, const Producer& write) {
+QString replaceInPlace(const Place& place, const Producer& write, bool asked) {
     const auto [failed, content] = SinkAccess::produce(-1, write);
     if (!failed.isEmpty()) return failed;
     const Descriptor file(::openat(place.folder.get(), place.name.constData(),
@@ -208,17 +212,17 @@ QString replaceInPlace(const Place& place, const Producer& write) {
     if (!S_ISREG(status.st_mode)) return refusal(place, Target{Kind::Other, status, 0}, Existing::Replace);
     if (const int error = reserve(file.get(), content.size()); error != 0) {
         // Room set aside in part goes back, and so does the time the file last changed.
-        (void)::ftruncate(file.get(), status.st_size);
+        bestEffort(::ftruncate(file.get(), status.st_size));
         const timespec times[2] = {status.st_atim, status.st_mtim};
-        (void)::futimens(file.get(), times);
+        bestEffort(::futimens(file.get(), times));
         const QString reason = error == EOPNOTSUPP ? QCoreApplication::translate(
                                                          "SavedFile", "The file system cannot set room aside for it")
                                                    : qt_error_string(error);
-        return QCoreApplication::translate(
-                   "SavedFile",
-                   "%1\nNo new file could be made beside it, so it could only be written in place; "
-                   "it was left as it was.")
-            .arg(reason);
+        const QString why =
+            asked ? QCoreApplication::translate("SavedFile", "It is written in place")
+                  : QCoreApplication::translate(
+                        "SavedFile", "No new file could be made beside it, so it could only be written in place");
+        return QCoreApplication::translate("SavedFile", "%1\n%2; it was left as it was.").arg(reason, why);
     }
     int error = 0;
     {
@@ -232,33 +236,67 @@ QString replaceInPlace(const Place& place, const Producer& write) {
 
 bool leavesNoRoom(int error) { return error == EACCES || error == EPERM || error == ENOSPC || error == EDQUOT; }
 
-QString save(const QString& path, Existing existing, const Producer& write) {
-    const Place place(pathBytes(path));
-    if (place.error != 0) return qt_error_string(place.error);
-    const Target target = lookAt(place);
-    if (target.error != 0) return qt_error_string(target.error);
-    if (QString refused = refusal(place, target, existing); !refused.isEmpty()) return refused;
-    PendingFile file;
-    if (const int error = file.open(place); error != 0) {
-        if (target.kind == Kind::Regular && leavesNoRoom(error)) return replaceInPlace(place, write);
-        return qt_error_string(error);
+// How a save goes, found before anything is produced.
+struct Plan {
+    explicit Plan(const QString& path) : place(pathBytes(path)) {}
+    Place place;
+    Target target;
+    PendingFile file;  // open, unless the target is written in place
+    enum { NewFile, InPlaceAsked, InPlaceForRoom } how = NewFile;
+};
+
+// Empty, or why the save stops before its first byte.
+QString prepare(Plan& plan, Existing existing, Written written) {
+    if (plan.place.error != 0) return qt_error_string(plan.place.error);
+    plan.target = lookAt(plan.place);
+    if (plan.target.error != 0) return qt_error_string(plan.target.error);
+    if (written == Written::InPlace && plan.target.kind == Kind::Regular) {
+        plan.how = Plan::InPlaceAsked;
+        return refusal(plan.place, plan.target, Existing::Replace);
     }
-    if (QString failed = produceInto(file.fd(), write); !failed.isEmpty()) return failed;
-    if (target.kind == Kind::Missing) return saveNew(file, place, existing);
-    return replaceExisting(file, place, target);
+    if (QString refused = refusal(plan.place, plan.target, existing); !refused.isEmpty()) return refused;
+    if (const int error = plan.file.open(plan.place); error != 0) {
+        if (plan.target.kind != Kind::Regular || !leavesNoRoom(error)) return qt_error_string(error);
+        plan.how = Plan::InPlaceForRoom;
+    }
+    return {};
+}
+
+QString save(const QString& path, Existing existing, const Producer& write, Written written) {
+    Plan plan(path);
+    if (QString stopped = prepare(plan, existing, written); !stopped.isEmpty()) return stopped;
+    if (plan.how != Plan::NewFile) return replaceInPlace(plan.place, write, plan.how == Plan::InPlaceAsked);
+    if (QString failed = produceInto(plan.file.fd(), write); !failed.isEmpty()) return failed;
+    if (plan.target.kind == Kind::Missing) return saveNew(plan.file, plan.place, existing);
+    return replaceExisting(plan.file, plan.place, plan.target);
+}
+
+QString cannotSave(const QString& path, const QString& reason) {
+    if (reason.isEmpty()) return {};
+    return QCoreApplication::translate("SavedFile", "Cannot save %1:\n%2").arg(shownPath(path), reason);
 }
 
 }  // namespace
 
-QString saveFile(const QString& path, Existing existing, const std::function<bool(FileSink&)>& write) {
+QString saveFile(const QString& path, Existing existing, const std::function<bool(FileSink&)>& write, Written written) {
     QString reason;
     try {
-        reason = save(path, existing, write);
+        reason = save(path, existing, write, written);
     } catch (const std::bad_alloc&) {
         reason = noMemory();
     }
-    if (reason.isEmpty()) return {};
-    return QCoreApplication::translate("SavedFile", "Cannot save %1:\n%2").arg(shownPath(path), reason);
+    return cannotSave(path, reason);
+}
+
+QString checkSave(const QString& path, Existing existing, Written written) {
+    QString reason;
+    try {
+        Plan plan(path);
+        reason = prepare(plan, existing, written);
+    } catch (const std::bad_alloc&) {
+        reason = noMemory();
+    }
+    return cannotSave(path, reason);
 }
 
 bool nameTaken(const QString& path) {

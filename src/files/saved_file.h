@@ -15,6 +15,14 @@ namespace hexpane {
 
 enum class Existing { Replace, Keep };
 
+// How a file takes its place: as a new file, which takes the name once
+// complete (the rule); or, for InPlace, by writing an existing regular file (not
+// a link) in place, so that whoever holds it open reads the new content. The
+// content is then complete before the first byte changes, and its room set
+// aside, so that the write cannot stop halfway. What else has the name is kept
+// or replaced as Existing says.
+enum class Written { AsNewFile, InPlace };
+
 // Takes the content of a file being saved, piece by piece, in order.
 class FileSink {
 public:
@@ -46,7 +54,14 @@ private:
 // A file that grants no one write permission, or that this user may not
 // write, is refused; a replaced file keeps its permissions, and its owner and
 // group where this user may give them.
-QString saveFile(const QString& path, Existing existing, const std::function<bool(FileSink&)>& write);
+QString saveFile(const QString& path, Existing existing, const std::function<bool(FileSink&)>& write,
+                 Written written = Written::AsNewFile);
+
+// Empty when saveFile would go on to write; otherwise what it would say
+// before writing: the same refusals and failures, in the same words (no
+// folder, no room for a new file, a folder or device at the name, a file it
+// must keep). Writes nothing; a file then made without a name goes with it.
+QString checkSave(const QString& path, Existing existing, Written written = Written::AsNewFile);
 
 // Whether anything has this name, a symbolic link too (dangling or not): what
 // a save with Keep leaves as it is. A name that cannot be looked at counts as

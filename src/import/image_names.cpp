@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -10,6 +11,7 @@
 #include <sys/stat.h>
 
 #include "files/path_bytes.h"
+#include "files/regular_file.h"
 
 namespace hexpane {
 
@@ -22,7 +24,7 @@ bool isImageFile(const QString& fileName) {
 }
 
 bool isOldImage(const QString& fileName) {
-    return QFileInfo(fileName).completeBaseName().endsWith(QLatin1String("-old"));
+    return QFileInfo(fileName).completeBaseName().endsWith(QLatin1String("-old"), Qt::CaseInsensitive);
 }
 
 // NNN-NAME-new.bmp or .png, NAME possibly empty.
@@ -32,15 +34,17 @@ bool isNewImage(const QString& fileName) {
            base.indexOf(QLatin1Char('-')) < base.size() - 4;
 }
 
-bool isFolder(const QString& path) {
-    struct stat status {};
-    return ::stat(pathBytes(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
 // A file named on the command line: any name that starts with an index, but
-// never an -old image.
-void addFile(const QString& path, std::vector<NamedImage>& images, Report& report) {
+// never an -old image. What is missing, or is no file, is told as what it is
+// before anything is said of its name.
+void addFile(const QString& path, const struct stat& status, std::vector<NamedImage>& images, Report& report) {
     const QString fileName = QFileInfo(path).fileName();
+    if (!S_ISREG(status.st_mode)) {
+        report.problem(ExitStatus::Failed, QStringLiteral("%1: cannot read it:\nIt is %2, not a regular file, so it "
+                                                          "was not read.")
+                                               .arg(shownPath(path), fileKind(status.st_mode)));
+        return;
+    }
     const auto refuse = [&](const QString& why) {
         report.problem(ExitStatus::Incomplete, QStringLiteral("%1: %2").arg(shownPath(path), why));
     };
@@ -102,10 +106,14 @@ std::optional<std::size_t> imageIndex(const QString& fileName) {
 std::vector<NamedImage> namedImages(const QStringList& arguments, Report& report) {
     std::vector<NamedImage> images;
     for (const QString& argument : arguments) {
-        if (isFolder(argument)) {
+        struct stat status {};
+        if (::stat(pathBytes(argument).constData(), &status) != 0) {
+            report.problem(ExitStatus::Failed,
+                           QStringLiteral("%1: cannot read it:\n%2").arg(shownPath(argument), qt_error_string(errno)));
+        } else if (S_ISDIR(status.st_mode)) {
             addFolder(argument, images, report);
         } else {
-            addFile(argument, images, report);
+            addFile(argument, status, images, report);
         }
     }
     return images;

@@ -27,10 +27,11 @@ std::optional<std::size_t> imageIndex(const QString& fileName);
 
 // The images that the arguments name, in order, each folder's in name order.
 // What cannot be imported is told to report: a file that is no .bmp or .png,
-// whose name gives no index, or that holds old bytes (the -old image), with
-// status Incomplete; a folder that cannot be listed, with status Failed. An
-// -old image in a folder is skipped without a word, and so is any file there
-// not named as a new image.
+// whose name gives no index, or that holds old bytes (the -old image, in any
+// letter case), with status Incomplete; a path that is missing, or names
+// neither a folder nor a regular file, or a folder that cannot be listed, with
+// status Failed. An -old image in a folder is skipped without a word, and so
+// is any file there not named as a new image.
 std::vector<NamedImage> namedImages(const QStringList& arguments, Report& report);
 
 }  // namespace hexpane

@@ -3,18 +3,21 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <cstdint>
 #include <map>
 #include <new>
 #include <optional>
+#include <string>
 
 #include "drawing/drawing.h"
-#include "drawing/image_reading.h"
+#include "drawing/image_input.h"
 #include "drawing/picture_import.h"
 #include "files/patch_copy.h"
 #include "files/path_bytes.h"
 #include "files/regular_file.h"
 #include "files/saved_file.h"
 #include "import/image_names.h"
+#include "patch/pictures.h"
 #include "report/command_line.h"
 #include "text/name_text.h"
 #include "text/picture_file_names.h"
@@ -38,48 +41,39 @@ std::optional<Tables> readTables(const ImportOptions& options, Report& report) {
 }
 
 // "003 (logo)": a picture as messages name it.
-QString pictureText(std::size_t index, const PictureRecord& picture) {
+QString pictureText(std::size_t index, const PictureText& picture) {
     return QStringLiteral("%1 (%2)").arg(indexText(index), displayName(picture.name));
 }
 
 // The images by picture index; an index that names no picture, or a picture
 // named by two images, is refused.
-std::map<std::size_t, QString> imagesByPicture(const std::vector<NamedImage>& images, const LocatedPatch& patch,
+std::map<std::size_t, QString> imagesByPicture(const std::vector<NamedImage>& images, const Pictures& pictures,
                                                const QString& patchPath, Report& report) {
     std::map<std::size_t, QString> byPicture;
     for (const NamedImage& image : images) {
-        if (image.index >= patch.pictures.size()) {
+        if (image.index >= pictures.size()) {
             report.problem(ExitStatus::Incomplete, QStringLiteral("%1: %2 holds no picture of that index (it has %3).")
                                                        .arg(shownPath(image.path), shownPath(patchPath))
-                                                       .arg(patch.pictures.size()));
+                                                       .arg(pictures.size()));
             continue;
         }
         const auto [at, added] = byPicture.try_emplace(image.index, image.path);
         if (!added) {
             report.problem(ExitStatus::Incomplete, QStringLiteral("%1 and %2 are both for picture %3; name only one.")
                                                        .arg(shownPath(at->second), shownPath(image.path),
-                                                            pictureText(image.index, patch.pictures[image.index])));
+                                                            pictureText(image.index, pictures[image.index])));
         }
     }
     return byPicture;
 }
 
-// The image at its picture's size, or a null one with the reason told.
-QImage readImage(const QString& path, PictureSize size, const QString& picture, Report& report) {
-    ImageRead read = hexpane::readImage(path, size, picture);
-    if (read.image.isNull()) {
-        report.problem(read.otherSize ? ExitStatus::Incomplete : ExitStatus::Failed,
-                       QStringLiteral("%1: %2").arg(shownPath(path), read.reason));
-    }
-    return std::move(read.image);
-}
-
 struct Outcome {
     std::size_t index;
+    std::string newHex;  // the picture's new text, as the image changed it
     ImportedPicture imported;
 };
 
-QString outcomeText(const Outcome& outcome, const PictureRecord& picture) {
+QString outcomeText(const Outcome& outcome, const PictureText& picture) {
     const QString name = QStringLiteral("%1 %2: ").arg(indexText(outcome.index), displayName(picture.name));
     const ImportedPicture& imported = outcome.imported;
     if (imported.changed == 0) return name + QStringLiteral("unchanged");
@@ -92,8 +86,8 @@ QString outcomeText(const Outcome& outcome, const PictureRecord& picture) {
 
 class Import {
 public:
-    Import(const ImportOptions& options, const Tables& tables, LocatedPatch& patch)
-        : options_(options), tables_(tables), patch_(patch), codes_(tables.colours, options.transparent) {}
+    Import(const ImportOptions& options, const Tables& tables, const Pictures& pictures)
+        : options_(options), tables_(tables), pictures_(pictures), codes_(tables.colours, options.transparent) {}
 
     void picture(std::size_t index, const QString& imagePath, Report& report);
     void tell(Report& report) const;
@@ -103,81 +97,90 @@ public:
 private:
     const ImportOptions& options_;
     const Tables& tables_;
-    LocatedPatch& patch_;
+    const Pictures& pictures_;
     const PixelCodes codes_;
     std::vector<Outcome> outcomes_;
 };
 
 void Import::picture(std::size_t index, const QString& imagePath, Report& report) {
-    PictureRecord& picture = patch_.pictures[index];
-    const std::optional<PictureSize> size = pictureSize(picture, tables_);
-    if (!size) {
-        const QString sizeFile =
-            options_.sizePath.isEmpty() ? QStringLiteral("size.txt") : QFileInfo(options_.sizePath).fileName();
-        report.problem(ExitStatus::Incomplete,
-                       QStringLiteral("%1: no size in %2 for %3 pixels, the pixel count of picture %4.")
-                           .arg(shownPath(imagePath), shownPath(sizeFile))
-                           .arg(pixelCount(picture))
-                           .arg(pictureText(index, picture)));
+    const PictureText picture = pictures_[index];
+    const QString sizeTable =
+        options_.sizePath.isEmpty() ? QStringLiteral("size.txt") : QFileInfo(options_.sizePath).fileName();
+    const ImageShape shape{pictureSize(picture, tables_), pixelCount(picture)};
+    const ImageRead read = readImage(imagePath, shape, pictureText(index, picture), sizeTable);
+    if (read.image.isNull()) {
+        report.problem(read.unreadable ? ExitStatus::Failed : ExitStatus::Incomplete, read.problem);
         return;
     }
-    const QImage image = readImage(imagePath, *size, pictureText(index, picture), report);
-    if (image.isNull()) return;
     const ImportRules rules{tables_.colours, options_.transparent, codes_, options_.nearest,
                             QStringLiteral(" --nearest gives each the code of the nearest colour.")};
-    ImportedPicture imported = importImage(image, picture.newHex, rules);
+    std::string newHex(picture.newHex);
+    ImportedPicture imported = importImage(read.image, newHex, rules);
+    if (imported.changed == 0) newHex = std::string();  // nothing to write: no need to hold it
     for (const QString& problem : imported.problems)
         report.problem(ExitStatus::Incomplete, QStringLiteral("%1: %2").arg(shownPath(imagePath), problem));
-    outcomes_.push_back({index, std::move(imported)});
+    outcomes_.push_back({index, std::move(newHex), std::move(imported)});
 }
 
 void Import::tell(Report& report) const {
-    for (const Outcome& outcome : outcomes_) report.note(outcomeText(outcome, patch_.pictures[outcome.index]));
+    for (const Outcome& outcome : outcomes_) report.note(outcomeText(outcome, pictures_[outcome.index]));
 }
 
 std::vector<ChangedText> Import::changes() const {
     std::vector<ChangedText> changes;
     for (const Outcome& outcome : outcomes_) {
         if (outcome.imported.changed == 0) continue;
-        changes.push_back({&patch_.pictures[outcome.index].newHex, &patch_.newTextRuns[outcome.index],
-                           &outcome.imported.changedPixels});
+        changes.push_back({outcome.index, &outcome.newHex});
     }
     return changes;
 }
 
-void importAll(const ImportOptions& options, Report& report) {
+void importAll(const ImportOptions& options, Report& report, const std::function<void()>& beforeWriting) {
     const std::optional<Tables> tables = readTables(options, report);
-    std::optional<LocatedPatch> patch = readReported(options.patch, readPatchLocated, report);
-    if (!tables || !patch) return;
+    FileDigest read;
+    std::optional<Pictures> pictures = readReported(options.patch, readPictures, report, &read);
+    if (!tables || !pictures) return;
     if (!options.force && nameTaken(options.output)) {
         report.problem(ExitStatus::Incomplete,
                        QStringLiteral("%1 exists; --force replaces it.").arg(shownPath(options.output)));
     }
     const std::vector<NamedImage> images = namedImages(options.images, report);
-    Import import(options, *tables, *patch);
-    for (const auto& [index, path] : imagesByPicture(images, *patch, options.patch, report))
+    Import import(options, *tables, *pictures);
+    for (const auto& [index, path] : imagesByPicture(images, *pictures, options.patch, report))
         import.picture(index, path, report);
+    const Existing existing = options.force ? Existing::Replace : Existing::Keep;
+    // What a real run would refuse before writing, a dry run refuses too.
+    if (report.status() == ExitStatus::Done && options.dryRun) {
+        if (const QString refused = checkSave(options.output, existing); !refused.isEmpty())
+            report.problem(ExitStatus::Incomplete, refused);
+    }
     if (report.status() != ExitStatus::Done) {
         report.note(QStringLiteral("Nothing was written."));
         return;
     }
-    import.tell(report);
     if (options.dryRun) {
+        import.tell(report);
         report.note(QStringLiteral("Nothing was written (--dry-run)."));
         return;
     }
-    const QString error = writePatch(options.patch, import.changes(), options.output, options.force);
-    if (!error.isEmpty()) report.problem(ExitStatus::Incomplete, error);
+    if (beforeWriting) beforeWriting();
+    if (const QString error = writePatch(options.patch, read, import.changes(), options.output, options.force);
+        !error.isEmpty()) {
+        report.problem(ExitStatus::Incomplete, error);
+        report.note(QStringLiteral("Nothing was written."));
+        return;
+    }
+    import.tell(report);
 }
 
 }  // namespace
 
-void runImport(const ImportOptions& options, Report& report) {
+void runImport(const ImportOptions& options, Report& report, const std::function<void()>& beforeWriting) {
     // An image is decoded only once its header gives its picture's size, which
     // the patch's text bounds: no limit of the toolkit's is needed beyond that.
     QImageReader::setAllocationLimit(0);
     try {
-        importAll(options, report);
+        importAll(options, report, beforeWriting);
     } catch (...) {
         report.stopped(ExitStatus::Incomplete, QStringLiteral("import the pictures; nothing was written"));
     }

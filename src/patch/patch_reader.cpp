@@ -1,17 +1,17 @@
 #include "patch/patch_reader.h"
 
 #include <cstdint>
-#include <utility>
 
 #include "patch/detail/marker_lines.h"
 #include "patch/detail/read_settings.h"
 #include "patch/detail/reader.h"
-#include "patch/detail/records.h"
+#include "patch/detail/record_store.h"
 #include "patch/detail/same_layout_run.h"
 
 namespace hexpane {
 
 using detail::PatchReader;
+using detail::RecordStore;
 using detail::WithLocations;
 using detail::WithoutLocations;
 
@@ -20,15 +20,11 @@ std::vector<PictureRecord> readPatch(std::istream& in) { return readPatchWith(in
 LocatedPatch readPatchLocated(std::istream& in) { return readPatchLocatedWith(in, ReadSettings{}); }
 
 std::vector<PictureRecord> readPatchWith(std::istream& in, const ReadSettings& settings) {
-    return PatchReader<WithoutLocations>(settings).read(in);
+    return PatchReader(settings, RecordStore<WithoutLocations>(settings.largePages)).read(in);
 }
 
 LocatedPatch readPatchLocatedWith(std::istream& in, const ReadSettings& settings) {
-    PatchReader<WithLocations> reader(settings);
-    LocatedPatch patch;
-    patch.pictures = reader.read(in);
-    patch.newTextRuns = std::move(reader.notes().runs);
-    return patch;
+    return PatchReader(settings, RecordStore<WithLocations>(settings.largePages)).read(in);
 }
 
 std::int32_t pixelCount(const PictureRecord& picture) { return pixelCount(picture.newHex.size()); }

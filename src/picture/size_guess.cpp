@@ -38,6 +38,13 @@ constexpr std::int16_t kStepWeight = 10;
 // A width that a narrower candidate divides must beat it by this much: read two
 // rows at a time, a smooth picture looks nearly as coherent as read one at a time.
 constexpr double kMultipleMargin = 0.05;
+// A width may also be read with the whole row above one pixel aside, for this
+// much of its score: a picture whose edges all lean the same way by a pixel or
+// two a row (a shallow diagonal texture) reads best so, the per-step allowance
+// above taking the second pixel. That reading is judged on at most
+// kLeaningPixels from the middle: rows enough to tell, at a bounded cost.
+constexpr double kLeaningCost = 0.05;
+constexpr std::size_t kLeaningPixels = std::size_t{1} << 14;
 
 using Channels = std::vector<std::int16_t>;
 using Steps = std::vector<std::int16_t>;
@@ -129,15 +136,14 @@ inline std::int16_t missedAt(const std::int16_t* s, const std::int16_t* p, std::
     return static_cast<std::int16_t>(kStepWeight * std::min(above, aside) + distance(p[j], p[j - lag]));
 }
 
-// missedAt summed from `begin` on. Taken 32 at a time, so that the compiler
+// missedAt summed over [begin, size). Taken 32 at a time, so that the compiler
 // puts them on vector lanes at the optimisation of any build, and summed in
 // blocks whose total fits 32 bits.
-std::int64_t mismatch(const Picture& picture, std::size_t begin, std::size_t lag) {
+std::int64_t mismatch(const Picture& picture, std::size_t begin, std::size_t size, std::size_t lag) {
     constexpr std::size_t kLanes = 32;
     constexpr std::size_t kBlock = std::size_t{1} << 16;
     const std::int16_t* s = picture.steps.data();
     const std::int16_t* p = picture.pixels.data();
-    const std::size_t size = picture.steps.size();
     std::int64_t total = 0;
     for (std::size_t block = begin; block < size; block += kBlock) {
         const std::size_t end = std::min(size, block + kBlock);
@@ -157,17 +163,35 @@ std::int64_t mismatch(const Picture& picture, std::size_t begin, std::size_t lag
 // At the true width each step from a pixel's left neighbour is foretold by the
 // step above it (or beside that, for a slanted edge): edges and gradients run
 // on from row to row, while at a wrong width the row above is some other part of
-// the picture. The score is the share of the rows' own change so foretold.
-double widthScore(const Picture& picture, std::size_t width) {
+// the picture. The score of the pixels [from, to), read with the row above `lag`
+// pixels back, is the share of the rows' own change so foretold.
+double lagScore(const Picture& picture, std::size_t lag, std::size_t from, std::size_t to) {
     const std::vector<std::int64_t>& sums = picture.changeSums;
-    const std::size_t pixels = sums.size() - 1;
-    if (width + 2 >= pixels) return 0;
-    // Pixels from width + 2 on have a step of their own and three in the row above.
-    const std::size_t first = width + 2;
-    const std::int64_t change = (sums[pixels] - sums[first]) + (sums[pixels - width] - sums[2]);
+    // Pixels from lag + 2 on have a step of their own and three in the row above.
+    from = std::max(from, lag + 2);
+    if (from >= to) return 0;
+    const std::int64_t change = (sums[to] - sums[from]) + (sums[to - lag] - sums[from - lag]);
     if (change == 0) return 0;
-    const std::int64_t missed = mismatch(picture, first * kChannels, width * kChannels);
+    const std::int64_t missed = mismatch(picture, from * kChannels, to * kChannels, lag * kChannels);
     return 1.0 - static_cast<double>(missed) / static_cast<double>((kStepWeight + 1) * change);
+}
+
+// The width's own reading, or, when better by more than kLeaningCost, one with
+// the row above a pixel aside; not where that lag is a candidate's own width or
+// as near to another candidate's, which would make two widths read alike.
+double widthScore(const Picture& picture, std::size_t width, std::int32_t pixelCount) {
+    const std::size_t pixels = picture.changeSums.size() - 1;
+    double score = lagScore(picture, width, 0, pixels);
+    const std::size_t from = pixels > kLeaningPixels ? (pixels - kLeaningPixels) / 2 : 0;
+    const std::size_t to = std::min(pixels, from + kLeaningPixels);
+    const auto candidate = [&](std::size_t w) {
+        return w > 0 && std::uint64_t{static_cast<std::uint32_t>(pixelCount)} % w == 0;
+    };
+    for (const std::size_t lag : {width - 1, width + 1}) {
+        if (lag == 0 || candidate(lag) || candidate(2 * lag - width)) continue;
+        score = std::max(score, lagScore(picture, lag, from, to) - kLeaningCost);
+    }
+    return score;
 }
 
 // Long side over short side, compared without division.
@@ -227,7 +251,8 @@ std::vector<SizeGuess> guessSizes(std::string_view newHex, std::string_view oldH
     const Picture picture = judgedPicture(newHex, oldHex, count, colours);
     std::vector<SizeGuess> guesses;
     for (const std::int32_t width : candidateWidths(pixelCount))
-        guesses.push_back({{width, pixelCount / width}, widthScore(picture, static_cast<std::size_t>(width))});
+        guesses.push_back(
+            {{width, pixelCount / width}, widthScore(picture, static_cast<std::size_t>(width), pixelCount)});
     setBackMultiples(guesses);
     std::sort(guesses.begin(), guesses.end(), better);
     return guesses;

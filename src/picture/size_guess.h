@@ -11,9 +11,10 @@
 namespace hexpane {
 
 // score: how well the row above foretells each row at that width, 1 when every
-// row continues the one above, near 0 or below when the rows are unrelated; a
-// width that beats by less than 0.05 a narrower one that divides it, of a shape
-// no more extreme, is set back by 0.05.
+// row continues the one above, near 0 or below when the rows are unrelated (or,
+// for 0.05 less, with the row above read one pixel aside throughout, where no
+// other width reads it so); a width that beats by less than 0.05 a narrower one
+// that divides it, of a shape no more extreme, is set back by 0.05.
 struct SizeGuess {
     PictureSize size;
     double score;

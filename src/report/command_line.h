@@ -62,14 +62,14 @@ QList<QCommandLineOption> tableOptions();
 QString mapPathGiven(const QCommandLineParser& parser);
 QString sizePathGiven(const QCommandLineParser& parser);
 
-// What read makes of the file at path (as readFile gives it), or none when the
-// file cannot be read, which is told to report as "Cannot read PATH:\nreason"
-// with the status Failed.
+// What read makes of the file at path (as readFile gives it, with *digest),
+// or none when the file cannot be read, which is told to report as "Cannot
+// read PATH:\nreason" with the status Failed.
 template <typename Read>
-auto readReported(const QString& path, Read read, Report& report)
+auto readReported(const QString& path, Read read, Report& report, FileDigest* digest = nullptr)
     -> std::optional<decltype(read(std::declval<std::istream&>()))> {
     QString error;
-    auto result = readFile(path, read, &error);
+    auto result = readFile(path, read, &error, digest);
     if (error.isEmpty()) return result;
     report.problem(ExitStatus::Failed, QStringLiteral("Cannot read %1:\n%2").arg(shownPath(path), error));
     return std::nullopt;

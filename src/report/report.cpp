@@ -28,7 +28,7 @@ Report Report::held() {
 void Report::problem(ExitStatus status, const QString& message) {
     status_ = std::max(status_, status);
     if (holds_) {
-        lines_.emplace_back(status, message);
+        lines_.push_back({status, message, false});
         return;
     }
     QString line = message;
@@ -37,8 +37,22 @@ void Report::problem(ExitStatus status, const QString& message) {
                  line.toLocal8Bit().constData());
 }
 
+void Report::plain(const QString& line) {
+    if (holds_) {
+        lines_.push_back({ExitStatus::Done, line, true});
+        return;
+    }
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+}
+
 void Report::add(const Report& held) {
-    for (const auto& [status, message] : held.lines_) problem(status, message);
+    for (const Line& line : held.lines_) {
+        if (line.plain) {
+            plain(line.message);
+        } else {
+            problem(line.status, line.message);
+        }
+    }
 }
 
 void Report::stopped(ExitStatus status, const QString& step) noexcept {

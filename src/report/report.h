@@ -30,6 +30,9 @@ public:
     // at least `status`, even when there is no memory left to word the line.
     void problem(ExitStatus status, const QString& message);
     void note(const QString& message) { problem(ExitStatus::Done, message); }
+    // One line on standard error as it is, without the program's name: text
+    // meant to be copied elsewhere, such as lines for a table.
+    void plain(const QString& line);
     // The held report's lines and status, as if they had been told here.
     void add(const Report& held);
 
@@ -43,7 +46,12 @@ public:
 private:
     ExitStatus status_ = ExitStatus::Done;
     bool holds_ = false;
-    std::vector<std::pair<ExitStatus, QString>> lines_;
+    struct Line {
+        ExitStatus status;
+        QString message;
+        bool plain;
+    };
+    std::vector<Line> lines_;
 };
 
 // Standard output, checked as the most careful command-line tools check it:

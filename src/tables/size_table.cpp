@@ -80,8 +80,14 @@ std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>
     return readDescribed([&](std::vector<TableProblem>* found) { return readSizes(in, found); }, problems);
 }
 
+// One pass with the index's own test of a record, without building an index
+// for a single lookup.
 std::vector<SizeRecord> findSizes(const std::vector<SizeRecord>& sizes, std::int32_t pixelCount) {
-    return SizeIndex(sizes).all(pixelCount);
+    std::vector<SizeRecord> found;
+    for (const SizeRecord& size : sizes) {
+        if (pictureCount(size.pixelCount) == pixelCount) found.push_back(size);
+    }
+    return found;
 }
 
 SizeIndex::SizeIndex(std::span<const SizeRecord> sizes) : sizes_(sizes) {

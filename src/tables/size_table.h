@@ -25,7 +25,7 @@ std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<TableProblem
 std::vector<SizeRecord> readSizeTable(std::istream& in, std::vector<std::string>* problems = nullptr);
 
 // Every record whose pixel count reads as `pixelCount`, in table order: what
-// SizeIndex(sizes).all(pixelCount) gives.
+// SizeIndex(sizes).all(pixelCount) gives, by the same test of each record.
 std::vector<SizeRecord> findSizes(const std::vector<SizeRecord>& sizes, std::int32_t pixelCount);
 
 // The records indexed once by pixel count, so that a lookup does not grow with
@@ -49,6 +49,7 @@ private:
 
 struct PictureSize {
     std::int32_t width, height;
+    friend bool operator==(const PictureSize&, const PictureSize&) = default;
 };
 
 // The size a picture is drawn at: that of the first record found, when its

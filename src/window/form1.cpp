@@ -42,8 +42,8 @@ namespace {
 // Frees the pictures an open replaced, and gives the memory they held back to
 // the system: the heap would keep it for the rest of the program's life, as
 // the new pictures lie after it.
-void release(std::vector<PictureRecord>& pictures) {
-    std::vector<PictureRecord>().swap(pictures);
+void release(Pictures& pictures) {
+    pictures = Pictures();
 #if defined(__GLIBC__)
     malloc_trim(0);
 #endif
@@ -184,7 +184,7 @@ void Form1::afterShown() {
     if (!loadProblems_.isEmpty()) messages_->show(QMessageBox::Warning, std::exchange(loadProblems_, QString()));
     const StartRequest start = std::exchange(start_, StartRequest());
     if (!start.problem.isEmpty()) messages_->show(QMessageBox::Warning, start.problem);
-    if (!start.patch.isEmpty()) openPatch(start.patch);
+    if (start.patch) openPatch(*start.patch);
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent* event) {
@@ -229,27 +229,28 @@ void Form1::cmdLoad_Click() {
     if (cd->ShowOpen()) openPatch(cd->FileName);
 }
 
-void Form1::openPatch(const QString& path) {
+void Form1::openPatch(const QString& path, int select) {
     if (!actions_->askToSave([this, path] { openPatch(path); })) return;
     // Read off the window's thread; nothing changes until the whole file is
     // read, so a failed or cancelled read leaves the list and the panes as they were.
     struct Read {
-        std::vector<PictureRecord> pictures;
+        Pictures pictures;
+        FileDigest digest;
         QString error;
     };
     auto read = std::make_shared<Read>();
     LongWork::Job job;
     job.work = [read, path, hook = beforeStep](ReadWatch& watch) {
         watch.beforeChunk = hook;
-        read->pictures = readFile(path, readPatch, &read->error, &watch);
+        read->pictures = readFile(path, readPictures, &read->error, &read->digest, &watch);
         if (watch.stop) release(read->pictures);
     };
     job.text = [shown = shownPath(path)](std::uint64_t done, std::uint64_t total) {
         return tr("Reading %1\n%2 of %3").arg(shown, megabytes(done), megabytes(total));
     };
-    job.done = [this, read, path](bool cancelled) {
+    job.done = [this, read, path, select](bool cancelled) {
         if (cancelled) return;
-        if (read->error.isEmpty()) return takePictures(read->pictures, path);
+        if (read->error.isEmpty()) return takePictures(read->pictures, read->digest, path, select);
         messages_->show(QMessageBox::Critical, tr("Cannot read %1:\n%2").arg(shownPath(path), read->error));
     };
     work_->start(std::move(job));
@@ -258,14 +259,15 @@ void Form1::openPatch(const QString& path) {
 
 // The list reads its rows from pictures, so replacing them refills it and
 // cannot fail half way.
-void Form1::takePictures(std::vector<PictureRecord>& read, const QString& path) {
+void Form1::takePictures(Pictures& read, const FileDigest& digest, const QString& path, int select) {
     {
         const QSignalBlocker quiet(lst);  // refilling is no selection by the user
         lst->names()->beginChange();
-        pictures.swap(read);
+        std::swap(pictures, read);
         replacements.clear();
         chosen_.reset();
         patchPath = path;
+        patchDigest = digest;
         lst->names()->endChange();
     }
     // The pictures replaced go on a thread of their own: a gigabyte of them
@@ -275,6 +277,7 @@ void Form1::takePictures(std::vector<PictureRecord>& read, const QString& path) 
     } catch (const std::system_error&) {  // no thread to be had: here, then
         release(read);
     }
+    if (select >= 0 && select < lst->count()) lst->selectRow(select);
     emit stateChanged();
 }
 

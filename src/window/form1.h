@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "drawing/drawing.h"
-#include "patch/patch_reader.h"
+#include "files/file_digest.h"
+#include "patch/pictures.h"
 #include "window/patch_sources.h"
 #include "window/replacements.h"
 #include "window/toolkit.h"
@@ -57,11 +58,12 @@ public:
     Tables tables;
     const ColourTable& colours = tables.colours;
     const std::vector<SizeRecord>& sizes = tables.sizes;
-    std::vector<PictureRecord> pictures;
+    Pictures pictures;
     // The pictures replaced from images, over the texts read.
     Replacements replacements;
     // The patch pictures was read from; empty before the first open.
     QString patchPath;
+    FileDigest patchDigest;  // what it held when it was read
 
     void Form_Load();
     void cmdLoad_Click();
@@ -74,8 +76,8 @@ public:
     // does with the file chosen, or says why it cannot. The read goes on in
     // the background: the list and pictures change once it is complete, and
     // not at all when it is cancelled or fails. Unsaved replacements are asked
-    // about first.
-    void openPatch(const QString& path);
+    // about first. With a row, that picture is selected once it is read.
+    void openPatch(const QString& path, int select = -1);
     // Whether a long job (an open, an export) is under way.
     bool busy() const;
     LongWork* work() const { return work_; }
@@ -122,7 +124,7 @@ private:
     void afterShown();
     std::vector<SizeRecord> FindSizes() const;
     bool drawPanes(std::size_t s, PictureSize size, bool framed);
-    void takePictures(std::vector<PictureRecord>& read, const QString& path);
+    void takePictures(Pictures& read, const FileDigest& digest, const QString& path, int select);
 
     std::unique_ptr<MessageBox> messages_;
     QString programDir_;

@@ -14,10 +14,12 @@ int main(int argc, char** argv) {
         QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
     }
 
-    QApplication app(argc, argv);  // takes the toolkit's own options out of argv
+    // Every argument is hexpane's: the toolkit is given none to take for its own options.
+    const hexpane::StartRequest request = hexpane::takeCommandLine(argc, argv);
+    QApplication app(argc, argv);
     hexpane::installTranslation(QLocale::system());
     hexpane::Form1 form;
-    form.startWith(hexpane::readCommandLine(argc, argv));
+    form.startWith(request);
     form.show();
     return app.exec();
 }

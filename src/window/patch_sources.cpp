@@ -50,7 +50,14 @@ StartRequest readCommandLine(int argc, const char* const* argv) {
                         .arg(shown.join(u'\n')) +
                     QStringLiteral("\n\n") + usage()};
     }
-    return {files.value(0), {}};
+    if (files.isEmpty()) return {};
+    return {files.first(), {}};
+}
+
+StartRequest takeCommandLine(int& argc, char** argv) {
+    StartRequest request = readCommandLine(argc, argv);
+    argc = std::min(argc, 1);
+    return request;
 }
 
 namespace {

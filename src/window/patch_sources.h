@@ -5,20 +5,29 @@
 
 #include <QString>
 
+#include <optional>
+
 class QMimeData;
 
 namespace hexpane {
 
 // What the command line asks for: a patch to open (or none), or a mistake to
-// report, in which case nothing is opened.
+// report, in which case nothing is opened. An empty name is opened too, and
+// gets the message any name that cannot be read gets.
 struct StartRequest {
-    QString patch;
+    std::optional<QString> patch;
     QString problem;
 };
 
-// The arguments after the program's name, once QApplication has taken its
-// own options out. "--" ends the options, so that a file may start with '-'.
+// The arguments after the program's name. "--" ends the options, so that a
+// file may start with '-'.
 StartRequest readCommandLine(int argc, const char* const* argv);
+
+// readCommandLine's request, with every argument then taken away from the
+// toolkit (argc becomes 1) before QApplication sees them: none, not even one
+// after "--" named like a toolkit option (-reverse, -style=x.vkp), is taken
+// for the toolkit's own.
+StartRequest takeCommandLine(int& argc, char** argv);
 
 // The patch a drop carries: one local file whose name ends in .vkp, letter
 // case aside; empty for anything else.

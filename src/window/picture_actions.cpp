@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QSet>
 
 #include <algorithm>
@@ -14,7 +13,7 @@
 #include <memory>
 #include <mutex>
 
-#include "drawing/image_reading.h"
+#include "drawing/image_input.h"
 #include "drawing/on_threads.h"
 #include "drawing/pane_files.h"
 #include "drawing/picture_import.h"
@@ -109,15 +108,12 @@ void PictureActions::replaceFromImage() {
     if (cd.ShowOpen()) replaceFrom(cd.FileName);
 }
 
-// The size an image for the selected picture must have: the one it is drawn
-// at; for a picture without one, the image's own, if its pixel count is the picture's.
-std::optional<PictureSize> PictureActions::imageSize(const QString& path) const {
-    if (const std::optional<PictureSize> drawn = form_.drawnSize()) return drawn;
-    const QSize found = QImageReader(path).size();
-    const std::int64_t pixels = std::int64_t{found.width()} * found.height();
-    if (!found.isValid() || found.isEmpty() || pixels != pixelCount(form_.pictures[std::size_t(form_.selectedIndex())]))
-        return std::nullopt;
-    return PictureSize{found.width(), found.height()};
+// The sizes an image for the selected picture may have, by the importer's
+// rule: any W x H of its pixel count when the size table gives it no size;
+// otherwise the size it is drawn at, the table's or the one the user chose.
+ImageShape PictureActions::imageShape() const {
+    const PictureText picture = form_.pictures[std::size_t(form_.selectedIndex())];
+    return {pictureSize(picture, form_.tables) ? form_.drawnSize() : std::nullopt, pixelCount(picture)};
 }
 
 void PictureActions::replaceFrom(const QString& path) {
@@ -129,13 +125,12 @@ void PictureActions::replaceFrom(const QString& path) {
         form_.messages().show(QMessageBox::Critical,
                               tr("Picture %1 cannot be replaced from %2:\n%3").arg(picture, shownPath(path), why));
     };
-    const std::optional<PictureSize> size = imageSize(path);
-    if (!size) {
-        return refuse(tr("it has no known size, and the image's pixel count is not the picture's, %1.")
-                          .arg(pixelCount(form_.pictures[i])));
+    const ImageRead read = readImage(path, imageShape(), picture, QStringLiteral("size.txt"));
+    if (read.image.isNull()) {
+        form_.messages().show(QMessageBox::Critical,
+                              tr("Picture %1 cannot be replaced:\n%2").arg(picture, read.problem));
+        return;
     }
-    const ImageRead read = readImage(path, *size, picture);
-    if (read.image.isNull()) return refuse(read.reason);
     const TransparentColour option = form_.transparentColour();
     const PixelCodes codes(form_.colours, option);
     std::string text(form_.newHex(i));
@@ -176,66 +171,32 @@ void PictureActions::savePatchAs(const std::function<void()>& then) {
     auto saving = std::make_shared<Saving>();
     for (const std::size_t i : form_.replacements.pictures()) saving->texts.emplace(i, form_.newHex(i));
     LongWork::Job job;
-    job.work = [this, saving, patch = form_.patchPath, output, replace](ReadWatch& watch) {
-        saveWork(*saving, patch, output, replace, watch);
+    // Once the copy has begun it is not stopped: the file is then written, or not at all.
+    job.work = [saving, patch = form_.patchPath, digest = form_.patchDigest, output, replace](ReadWatch& watch) {
+        std::vector<ChangedText> changes;
+        for (const auto& [i, text] : saving->texts) changes.push_back({i, &text});
+        saving->error = writePatch(patch, digest, changes, output, replace, &watch);
+        saving->written = saving->error.isEmpty();
     };
     job.text = [shown = shownPath(output)](std::uint64_t done, std::uint64_t total) {
-        return tr("Saving %1\n%2 %").arg(shown).arg(total == 0 ? 100 : done * 100 / total);
+        return tr("Saving %1\n%2 %")
+            .arg(shown)
+            .arg(total == 0 ? 100 : std::min<std::uint64_t>(done * 100 / total, 100));
     };
-    job.done = [this, saving, overPatch, then](bool) {
-        if (!saving->error.isEmpty()) return form_.messages().show(QMessageBox::Critical, saving->error);
-        if (!saving->written) return;  // cancelled while the patch was read
-        if (overPatch) {
-            // The patch now holds the replaced texts: they are what it was read as.
-            for (auto& [i, text] : saving->texts) form_.pictures[i].newHex = std::move(text);
-            form_.replacements.clear();
-            form_.lst->names()->rowsChanged();
+    job.done = [this, saving, overPatch, then](bool cancelled) {
+        if (!saving->written) {
+            // Cancelled while the patch was searched: nothing was written.
+            if (!cancelled) form_.messages().show(QMessageBox::Critical, saving->error);
+            return;
         }
         form_.replacements.saved();
+        // The patch now holds the replaced texts: it is read again, as opened, the same picture selected.
+        if (overPatch) form_.openPatch(form_.patchPath, form_.selectedIndex());
         emit form_.stateChanged();
         if (then) then();
     };
     form_.work()->start(std::move(job));
     emit form_.stateChanged();
-}
-
-// On the working thread: the patch read again with the places of its new
-// texts, checked to hold the pictures the window read from it, then copied
-// with the replaced texts in, as hexpane-import writes it. Once the copy has
-// begun it is not stopped: the file is then written, or not at all.
-void PictureActions::saveWork(Saving& saving, const QString& patch, const QString& output, bool replace,
-                              ReadWatch& watch) const {
-    QString error;
-    LocatedPatch located = readFile(patch, readPatchLocated, &error, &watch);
-    if (watch.stop) return;
-    if (!error.isEmpty()) {
-        saving.error = tr("Cannot read %1 again to save it:\n%2").arg(shownPath(patch), error);
-        return;
-    }
-    if (!holdsThePictures(located)) {
-        saving.error = tr("%1 changed since it was opened, so nothing was saved. Open it again.").arg(shownPath(patch));
-        return;
-    }
-    std::vector<std::vector<bool>> changed;
-    changed.reserve(saving.texts.size());
-    std::vector<ChangedText> changes;
-    for (const auto& [i, text] : saving.texts) {
-        const std::string& read = located.pictures[i].newHex;
-        std::vector<bool>& pixels = changed.emplace_back(text.size() / 2 + 1, false);
-        for (std::size_t k = 0; k < text.size(); ++k) pixels[k / 2] = pixels[k / 2] || text[k] != read[k];
-        changes.push_back({&text, &located.newTextRuns[i], &pixels});
-    }
-    saving.error = writePatch(patch, changes, output, replace);
-    saving.written = saving.error.isEmpty();
-}
-
-// Every picture as the window read it, name and texts alike.
-bool PictureActions::holdsThePictures(const LocatedPatch& located) const {
-    const auto same = [](const PictureRecord& a, const PictureRecord& b) {
-        return a.name == b.name && a.oldHex == b.oldHex && a.newHex == b.newHex;
-    };
-    return std::equal(located.pictures.begin(), located.pictures.end(), form_.pictures.begin(), form_.pictures.end(),
-                      same);
 }
 
 // The first few items of a longer list, and how many more there are.
@@ -306,7 +267,7 @@ void PictureActions::exportAll() {
 // On a thread of the export: nothing it reads changes while an export runs.
 void PictureActions::exportPicture(std::size_t i, const QString& folder, TransparentColour option, Existing existing,
                                    Exported& exported) const {
-    const PictureRecord& picture = form_.pictures[i];
+    const PictureText picture = form_.pictures[i];
     const std::optional<PictureSize> size = pictureSize(picture, form_.tables);
     if (!size) {
         const std::lock_guard lock(exported.mutex);

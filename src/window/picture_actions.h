@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 
+#include "drawing/image_input.h"
 #include "files/saved_file.h"
 #include "picture/render.h"
 #include "tables/size_table.h"
@@ -20,8 +21,6 @@ namespace hexpane {
 
 class Form1;
 struct Exported;
-struct LocatedPatch;
-struct ReadWatch;
 struct Saving;
 
 class PictureActions final : public QObject {
@@ -57,9 +56,7 @@ public:
 
 private:
     void replaced(int row);
-    std::optional<PictureSize> imageSize(const QString& path) const;
-    void saveWork(Saving& saving, const QString& patch, const QString& output, bool replace, ReadWatch& watch) const;
-    bool holdsThePictures(const LocatedPatch& located) const;
+    ImageShape imageShape() const;
     std::size_t filesThere(const QString& folder) const;
     void exportPicture(std::size_t i, const QString& folder, TransparentColour option, Existing existing,
                        Exported& exported) const;

@@ -47,7 +47,13 @@ void PictureNames::rowChanged(int row) {
 void PictureNames::endChange() {
     try {
         std::vector<std::uint8_t> utf8(pictures_.size());
-        for (std::size_t row = 0; row < utf8.size(); ++row) utf8[row] = isUtf8Name(pictures_[row].name);
+        std::string_view checked;  // a header's name, shared by the pictures it names, is checked once
+        for (std::size_t row = 0; row < utf8.size(); ++row) {
+            const std::string_view name = pictures_[row].name;
+            const bool same = row > 0 && name.data() == checked.data() && name.size() == checked.size();
+            utf8[row] = same ? utf8[row - 1] : isUtf8Name(name);
+            checked = name;
+        }
         utf8_.swap(utf8);
     } catch (const std::bad_alloc&) {
         std::vector<std::uint8_t>().swap(utf8_);  // each row checks its name when shown
@@ -67,7 +73,7 @@ int PictureNames::findRow(std::u32string_view folded, int from) const {
     return -1;
 }
 
-PictureList::PictureList(const std::vector<PictureRecord>& pictures, QWidget* parent)
+PictureList::PictureList(const Pictures& pictures, QWidget* parent)
     : QListView(parent), names_(new PictureNames(pictures, this)) {
     setModel(names_);
     setItemDelegate(new LeftToRightNames(this));

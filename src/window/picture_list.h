@@ -14,15 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "patch/patch_reader.h"
+#include "patch/pictures.h"
 
 namespace hexpane {
 
 class PictureNames final : public QAbstractListModel {
     Q_OBJECT
 public:
-    PictureNames(const std::vector<PictureRecord>& pictures, QObject* parent)
-        : QAbstractListModel(parent), pictures_(pictures) {}
+    PictureNames(const Pictures& pictures, QObject* parent) : QAbstractListModel(parent), pictures_(pictures) {}
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -43,14 +42,14 @@ public:
 private:
     bool isUtf8(std::size_t row) const;
 
-    const std::vector<PictureRecord>& pictures_;
+    const Pictures& pictures_;
     std::vector<std::uint8_t> utf8_;  // isUtf8Name of each name, or empty if there was no memory for it
 };
 
 class PictureList final : public QListView {
     Q_OBJECT
 public:
-    PictureList(const std::vector<PictureRecord>& pictures, QWidget* parent);
+    PictureList(const Pictures& pictures, QWidget* parent);
 
     PictureNames* names() const { return names_; }
     int count() const;

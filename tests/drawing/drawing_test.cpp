@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "drawing/drawing.h"
+#include "picture/size_guess.h"
 
 namespace hexpane {
 namespace {
@@ -34,7 +35,8 @@ TEST(Drawing, PictureSizeIsTheFirstRecordOfItsCount) {
         Tables loaded(ColourTable(), sizeTable(text));
         const Tables tables = std::move(loaded);
         for (std::size_t pixels = 0; pixels < 40; ++pixels) {
-            const PictureRecord picture{"p", "", std::string(2 * pixels, 'A')};
+            const std::string hex(2 * pixels, 'A');
+            const PictureText picture{"p", "", hex};
             const auto expected = drawingSize(sizesOf(picture, tables));
             const auto found = pictureSize(picture, tables);
             ASSERT_EQ(found.has_value(), expected.has_value()) << text << pixels;
@@ -44,6 +46,48 @@ TEST(Drawing, PictureSizeIsTheFirstRecordOfItsCount) {
         }
     }
     EXPECT_EQ(sizeText(std::nullopt), QStringLiteral("Error"));
+}
+
+// Guessing gives a size only where the table gives none: the best guesses,
+// the first of them the size; one picture at a time and a patch's pictures at
+// once, which guesses on several threads when there is much to guess from.
+TEST(Drawing, ASizeIsGuessedOnlyWhereTheTableGivesNone) {
+    std::mt19937 random(9);
+    const Tables tables(colourTable("00 000000\nFF FFFFFF\n1C 00FF00\n"), sizeTable("4,4\n0,3\n2,3\n"));
+    for (const std::size_t few : {std::size_t{30}, std::size_t{40000}}) {  // in all, too few pixels for threads; enough
+        std::string patch;
+        for (std::size_t pixels = 0; pixels < few; pixels += 1 + random() % (few / 10)) {
+            std::string hex;
+            for (std::size_t k = 0; k < pixels; ++k)
+                hex += (k / 3 + k % 7) % 3 == 0 ? "FF" : random() % 2 ? "1C" : "00";
+            patch += "; Picture Data\r\n0: " + std::string(hex.rbegin(), hex.rend()) + " " + hex + "\r\n";
+        }
+        std::istringstream in(patch);
+        const Pictures pictures = readPictures(in);
+        const std::vector<SizeChoice> all = pictureSizes(pictures, tables, Guessing::On);
+        ASSERT_EQ(all.size(), pictures.size());
+        for (std::size_t i = 0; i < pictures.size(); ++i) {
+            const PictureText picture = pictures[i];
+            const std::optional<PictureSize> table = pictureSize(picture, tables);
+            const SizeChoice off = pictureSize(picture, tables, Guessing::Off);
+            const SizeChoice on = pictureSize(picture, tables, Guessing::On);
+            EXPECT_EQ(off.size, table);
+            EXPECT_FALSE(off.guessed);
+            EXPECT_TRUE(off.guesses.empty());
+            EXPECT_EQ(on.guessed, !table) << pixelCount(picture);
+            std::vector<PictureSize> best;
+            if (!table) {
+                for (const SizeGuess& guess : guessSizes(picture.newHex, picture.oldHex, tables.colours))
+                    if (best.size() < kKeptGuesses) best.push_back(guess.size);
+            }
+            EXPECT_EQ(on.guesses, best) << pixelCount(picture);
+            EXPECT_EQ(on.size, table ? table : best.empty() ? std::nullopt : std::optional(best.front()));
+            EXPECT_EQ(sizeText(on), (on.guessed && on.size ? "~" : "") + sizeText(on.size));
+            EXPECT_EQ(all[i].size, on.size);
+            EXPECT_EQ(all[i].guessed, on.guessed);
+            EXPECT_EQ(all[i].guesses, on.guesses);
+        }
+    }
 }
 
 // A pane is the rendered colours, system colours taken from the palette.

@@ -101,7 +101,7 @@ TEST_P(PixelCodesLaw, EveryDrawnColourComesBackAsTheLowestCodeThatDrawsIt) {
                     EXPECT_NE(drawn.at(codeText(value, lowerCase)), colour) << back << " could be in the case asked";
                 }
             }
-            for (int k = 0; k < 50; ++k) {
+            for (int k = 0; k < 200; ++k) {  // in cells all over the RGB cube
                 const auto colour = static_cast<QRgb>(random() & kRgb);
                 const bool drawnByACode =
                     std::any_of(drawn.begin(), drawn.end(), [&](const auto& entry) { return entry.second == colour; });

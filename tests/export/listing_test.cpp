@@ -87,14 +87,16 @@ TEST(Listing, AStartOfAPatchGivesItsFirstPicturesExactly) {
         const auto first = readFirstPictures(
             dir.filePath("p.vkp"), limit, [&](const auto&) { return enoughAtOnce; }, report);
         ASSERT_TRUE(first.has_value());
-        ASSERT_LE(first->size(), whole.size());
+        ASSERT_LE(first->count, whole.size());
+        ASSERT_LE(first->count, first->pictures.size());
         if (limit >= patch.size() && !enoughAtOnce) {
-            EXPECT_EQ(first->size(), whole.size());
+            EXPECT_EQ(first->count, whole.size());
         }
-        for (std::size_t i = 0; i < first->size(); ++i) {
-            EXPECT_EQ((*first)[i].name, whole[i].name) << i;
-            EXPECT_EQ((*first)[i].oldHex, whole[i].oldHex) << i;
-            EXPECT_EQ((*first)[i].newHex, whole[i].newHex) << i;
+        for (std::size_t i = 0; i < first->count; ++i) {
+            const PictureText found = first->pictures[i];
+            EXPECT_EQ(found.name, whole[i].name) << i;
+            EXPECT_EQ(found.oldHex, whole[i].oldHex) << i;
+            EXPECT_EQ(found.newHex, whole[i].newHex) << i;
         }
     }
 }

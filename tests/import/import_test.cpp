@@ -15,56 +15,35 @@
 #include <string>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include "drawing/drawing.h"
-#include "export/run_export.h"
-#include "patch/patch_reader.h"
+#include "import/import_fixture.h"
+#include "import/run.h"
 
 namespace hexpane::test {
 namespace {
 
-ExportRun runImport(const QStringList& arguments, const QString& workDir) {
-    return runProgram(QStringLiteral(HEXPANE_IMPORT_PROGRAM), arguments, workDir);
-}
-
-LocatedPatch located(const QByteArray& bytes) {
-    std::istringstream in(bytes.toStdString());
-    return readPatchLocated(in);
-}
-
-QImage rgb(const QString& path) { return QImage(path).convertToFormat(QImage::Format_RGB32); }
-
-class Import : public testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-
-    QString path(const QString& name) const { return dir.filePath(name); }
-
-    void writeTables(const std::string& map, const std::string& sizes) {
-        writeBytes(path("map.txt"), map);
-        writeBytes(path("size.txt"), sizes);
-        QStringList problems;
-        tables = loadTables(tableFiles(path("map.txt"), path("size.txt")), problems);
-    }
-
-    QStringList withTables(QStringList arguments) const {
-        return arguments << "--map" << path("map.txt") << "--size" << path("size.txt");
-    }
-    ExportRun exportRun(const QStringList& arguments) const { return runExport(withTables(arguments), dir.path()); }
-    ExportRun importRun(const QStringList& arguments) const { return runImport(withTables(arguments), dir.path()); }
-
-    QRgb drawn(const std::string& code, TransparentColour option) const {
-        return drawPane(code, {1, 1}, tables.colours, option).pixel(0, 0);
-    }
-
-    QTemporaryDir dir;
-    Tables tables;
-};
-
 // ---- The round trip ----
 
 constexpr const char* kSizes = "3,2\n5,3\n4,4\n7,1\n1,9\n";  // 6, 15, 16, 7 and 9 pixels
-constexpr int kPixelCounts[] = {6, 15, 16, 7, 9};
+constexpr int kTableCounts = 5;
+constexpr int kPixelCounts[] = {6, 15, 16, 7, 9, 12, 20};  // the last without a size: drawn at a guess
+
+// The image's pixels in the order the text holds them: row by row.
+std::vector<QRgb> inTextOrder(const QImage& image) {
+    std::vector<QRgb> pixels;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) pixels.push_back(image.pixel(x, y));
+    return pixels;
+}
+
+// The same pixels in the same order, `width` to a row.
+QImage reshaped(const QImage& image, int width) {
+    const std::vector<QRgb> pixels = inTextOrder(image);
+    QImage shaped(width, int(pixels.size()) / width, image.format());
+    for (std::size_t k = 0; k < pixels.size(); ++k) shaped.setPixel(int(k) % width, int(k) / width, pixels[k]);
+    return shaped;
+}
 
 std::string hexDigits(std::mt19937& random, std::size_t count, bool lowerCase) {
     // Named, not indexed in place: GCC 12's UndefinedBehaviorSanitizer reads the
@@ -115,7 +94,7 @@ std::string randomPatch(std::mt19937& random, const std::string& end) {
     for (int picture = 0, pictures = 2 + int(random() % 4); picture < pictures; ++picture) {
         file += "##### Picture " + std::string(names[random() % 4]) + " 1x1" + end + "; Picture Data" + end;
         const bool lowerCase = random() % 3 == 0;
-        const std::size_t pixels = std::size_t(kPixelCounts[random() % 5]);
+        const std::size_t pixels = std::size_t(kPixelCounts[random() % std::size(kPixelCounts)]);
         std::size_t left = 2 * pixels + random() % 2;  // odd now and then
         for (unsigned address = 0; left > 0; ++address) {
             const std::size_t size = std::min<std::size_t>(left, 1 + random() % 9);
@@ -150,7 +129,9 @@ class ImportRoundTrip : public Import, public testing::WithParamInterface<RoundT
 protected:
     // Changes random pixels of every new image in out/p to colours that codes
     // draw, or (PNG) to full transparency, into edit/; what each should then
-    // draw is left in expected, by file name.
+    // draw is left in expected, by file name. An image whose picture has no
+    // size in the table is now and then saved with another width, its pixels
+    // in the same order.
     void editImages(std::mt19937& random, TransparentColour option, std::map<QString, QImage>& expected) {
         QDir().mkpath(path("edit"));
         for (const QString& name : QDir(path("out/p")).entryList({"*-new.*"})) {
@@ -164,7 +145,13 @@ protected:
                 image.setPixel(x, y, clear ? qRgba(0, 0, 0, 0) : drawn(code, option));
                 drawnImage.setPixel(x, y, drawn(code, option));
             }
-            ASSERT_TRUE((png ? image : drawnImage).save(path("edit/" + name)));
+            QImage saved = png ? image : drawnImage;
+            const int pixels = image.width() * image.height();
+            const int width = 1 + int(random() % unsigned(pixels));
+            if (std::find(kPixelCounts, kPixelCounts + kTableCounts, pixels) == kPixelCounts + kTableCounts &&
+                pixels % width == 0)
+                saved = reshaped(saved, width);
+            ASSERT_TRUE(saved.save(path("edit/" + name)));
             expected[name] = drawnImage;
         }
     }
@@ -188,7 +175,8 @@ TEST_P(ImportRoundTrip, GivesBackExactlyWhatWasDrawn) {
         QFile::remove(path("same.vkp"));
         QFile::remove(path("edited.vkp"));
         const QString format = random() % 2 ? "png" : "bmp";
-        ASSERT_EQ(exportRun(drawing + QStringList{"--format", format, "-o", "out", "p.vkp"}).status, 0);
+        ASSERT_EQ(exportRun(drawing + QStringList{"--guess-sizes", "--format", format, "-o", "out", "p.vkp"}).status,
+                  0);
 
         const ExportRun same = importRun(drawing + QStringList{"p.vkp", "out/p", "-o", "same.vkp"});
         ASSERT_EQ(same.status, 0) << same.err.toStdString();
@@ -201,10 +189,11 @@ TEST_P(ImportRoundTrip, GivesBackExactlyWhatWasDrawn) {
         ASSERT_EQ(edited.status, 0) << edited.err.toStdString();
         changedPictures += std::size_t(edited.err.count("changed") - edited.err.count("unchanged"));
 
-        ASSERT_EQ(exportRun(drawing + QStringList{"-o", "again", "edited.vkp"}).status, 0);
+        // An edited picture without a size may be guessed another shape: its pixels stay in order.
+        ASSERT_EQ(exportRun(drawing + QStringList{"--guess-sizes", "-o", "again", "edited.vkp"}).status, 0);
         for (const auto& [name, image] : expected) {
             const QString again = QString(name).replace(".png", ".bmp");
-            EXPECT_EQ(rgb(path("again/edited/" + again)), image) << name.toStdString();
+            EXPECT_EQ(inTextOrder(rgb(path("again/edited/" + again))), inTextOrder(image)) << name.toStdString();
         }
 
         // The texts differ where the colour does, and the file only there.
@@ -256,39 +245,17 @@ INSTANTIATE_TEST_SUITE_P(LineEnds, ImportRoundTrip,
 
 // ---- Refusals and options ----
 
-// Pictures a and b of 2 × 2 pixels, odd of 3 (drawn 2 × 2 by the size 1.5,2,
-// its last pixel beyond its text) and none of 1, which has no size.
-class ImportChecks : public Import {
-protected:
-    void SetUp() override {
-        Import::SetUp();
-        writeTables("A0 FF0000\nB1 00FF00\nC2 0000FF\nFF FFFFFF\nC0 808080\n", "2,2\n1.5,2\n");
-        writeBytes(path("p.vkp"), patchOf({"a", "b"}) + patchOf({"odd"}, "A0B1C2") + patchOf({"none"}, "A0"));
-        ASSERT_EQ(exportRun({"-o", "out", "p.vkp"}).status, 1);  // none has no size
-        ASSERT_TRUE(QDir().mkpath(path("in")));
-    }
-
-    // out/p/NAME's image with pixel (x, y) set to colour, as in/NAME.
-    QString edited(const QString& name, int x, int y, QRgb colour, const QString& as = {}) {
-        QImage image = QImage(path("out/p/" + name)).convertToFormat(QImage::Format_ARGB32);
-        image.setPixel(x, y, colour);
-        const QString saved = "in/" + (as.isEmpty() ? name : as);
-        EXPECT_TRUE(image.save(path(saved)));
-        return saved;
-    }
-
-    QRgb drawnCode(const char* code) const { return drawn(code, TransparentColour::Form); }
-};
-
 TEST_F(ImportChecks, RefusesWhatCannotBeImportedAndWritesNothing) {
     QImage(3, 3, QImage::Format_RGB32).save(path("in/000-big-new.bmp"));
-    QImage(1, 1, QImage::Format_RGB32).save(path("in/003-none-new.bmp"));
+    QImage(2, 1, QImage::Format_RGB32).save(path("in/003-none-new.bmp"));  // any shape of its 1 pixel would do
     writeBytes(path("in/000-text-new.bmp"), "not an image");
     QDir().mkpath(path("unreadable"));
     QFile::copy(path("in/000-text-new.bmp"), path("unreadable/000-text-new.bmp"));
     writeBytes(path("in/000-a-new.gif"), "GIF89a");
     writeBytes(path("kept.vkp"), "precious");
     QDir().mkpath(path("empty"));
+    QFile::link("000-loop-new.bmp", path("in/000-loop-new.bmp"));
+    QFile::copy(path("out/p/000-a-new.bmp"), path("in/000-a-OLD.bmp"));
     const QString red = edited("000-a-new.bmp", 0, 0, drawnCode("A0"), "000-red-new.bmp");
     const struct {
         QStringList arguments;
@@ -302,7 +269,7 @@ TEST_F(ImportChecks, RefusesWhatCannotBeImportedAndWritesNothing) {
          {"partly transparent", "(1, 1)"}},
         {{edited("002-odd-new.bmp", 1, 1, drawnCode("A0"))}, 1, {"no two characters in the patch", "(1, 1)"}},
         {{"out/p/000-a-old.bmp"}, 1, {"old image"}},
-        {{"in/003-none-new.bmp"}, 1, {"no size in size.txt for 1 pixels"}},
+        {{"in/003-none-new.bmp"}, 1, {"it is 2x1, but picture 003 (none) has no size in size.txt", ", 1."}},
         {{red, "-o", "kept.vkp"}, 1, {"kept.vkp exists"}},
         {{"out/p/000-a-new.bmp", red}, 1, {"both for picture 000"}},
         {{edited("000-a-new.bmp", 0, 0, drawnCode("B1"), "009-a-new.bmp")}, 1, {"no picture of that index"}},
@@ -310,9 +277,11 @@ TEST_F(ImportChecks, RefusesWhatCannotBeImportedAndWritesNothing) {
         {{"empty"}, 1, {"holds no image"}},
         {{"in/000-big-new.bmp", "in/003-none-new.bmp"}, 1, {"3x3", "no size"}},  // every problem is told
         {{"in/000-text-new.bmp"}, 2, {"cannot read it"}},
-        {{"in/missing-new.bmp"}, 1, {"does not start with a picture's index"}},
-        {{"in/004-missing-new.bmp"}, 1, {"no picture of that index"}},
-        {{"in/000-missing-new.bmp"}, 2, {"cannot read it"}},
+        {{"in/missing.gif"}, 2, {"No such file or directory"}},  // what it is, before what its name says
+        {{"in/004-missing-new.bmp"}, 2, {"No such file or directory"}},
+        {{"in/000-loop-new.bmp"}, 2, {"symbolic links"}},
+        {{"/dev/zero"}, 2, {"a device, not a regular file"}},
+        {{"in/000-a-OLD.bmp"}, 1, {"old image"}},
         {{"unreadable"}, 2, {"cannot read it"}},
     };
     for (const auto& [arguments, status, told] : cases) {
@@ -327,6 +296,8 @@ TEST_F(ImportChecks, RefusesWhatCannotBeImportedAndWritesNothing) {
             EXPECT_TRUE(run.err.contains(text.toUtf8())) << what << "\n" << run.err.toStdString();
         EXPECT_TRUE(run.err.contains("Nothing was written.")) << what;
         EXPECT_FALSE(QFile::exists(path("o.vkp"))) << what;
+        for (const QByteArray& said : run.err.trimmed().split('\n'))  // the libraries' words only within the program's
+            EXPECT_TRUE(said.startsWith("hexpane-import: ")) << what << "\n" << said.toStdString();
     }
     EXPECT_EQ(readBytes(path("kept.vkp")), "precious");
 
@@ -356,13 +327,97 @@ TEST_F(ImportChecks, NearestGivesAColourNoCodeDrawsTheNearestCode) {
     EXPECT_EQ(rgb(path("again/o/000-a-new.bmp")).pixel(1, 1), drawnCode("A0"));
 }
 
-TEST_F(ImportChecks, DryRunTellsAndWritesNothing) {
-    const ExportRun run =
-        importRun({"--dry-run", "p.vkp", edited("001-b-new.bmp", 0, 1, drawnCode("FF")), "-o", "o.vkp"});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("001 b: 1 pixel changed")) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("--dry-run")) << run.err.toStdString();
-    EXPECT_FALSE(QFile::exists(path("o.vkp")));
+// A dry run checks what the run would check before writing, the output too,
+// and ends with the run's status; it writes nothing.
+TEST_F(ImportChecks, ADryRunEndsAsTheRunWould) {
+    const QString image = edited("001-b-new.bmp", 0, 1, drawnCode("FF"));
+    ASSERT_TRUE(QDir().mkpath(path("folder")));
+    ASSERT_TRUE(QDir().mkpath(path("locked")));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path("fifo.vkp")).constData(), 0600), 0);
+    // Root passes every permission check: the runs into a locked folder are somebody else's.
+    ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(path("locked")).constData(), 0555), 0);
+    const RunSetup nobody{{}, [] {
+                              if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
+                          }};
+    const struct {
+        const char* what;
+        QString output;
+        QStringList options;
+        int status;
+        const char* told;
+        RunSetup setup;
+    } cases[] = {
+        {"a new file", "o.vkp", {}, 0, "1 pixel changed", {}},
+        {"a file that exists", "kept.vkp", {}, 1, "exists", {}},
+        {"a file that exists, replaced", "kept.vkp", {"--force"}, 0, "1 pixel changed", {}},
+        {"a read-only file", "read-only.vkp", {"--force"}, 1, "read-only", {}},
+        {"a missing folder", "missing/o.vkp", {}, 1, "No such file or directory", {}},
+        {"a folder", "folder", {"--force"}, 1, "a folder, not a regular file", {}},
+        {"a named pipe", "fifo.vkp", {"--force"}, 1, "a named pipe", {}},
+        {"a device", "/dev/null", {"--force"}, 1, "a device", {}},
+        {"a folder that takes no new file", "locked/o.vkp", {}, 1, "Permission denied", nobody},
+    };
+    for (const auto& c : cases) {
+        writeBytes(path("kept.vkp"), "precious");
+        writeBytes(path("read-only.vkp"), "precious");
+        ASSERT_EQ(chmod(QFile::encodeName(path("read-only.vkp")).constData(), 0444), 0);
+        const QStringList line = withTables(c.options + QStringList{"p.vkp", image, "-o", c.output});
+        const ExportRun dry = runImport(QStringList{"--dry-run"} + line, dir.path(), c.setup);
+        const std::string what = std::string(c.what) + "\n" + dry.err.toStdString();
+        EXPECT_EQ(dry.status, c.status) << what;
+        EXPECT_TRUE(dry.err.contains(c.told)) << what;
+        EXPECT_EQ(readBytes(path("kept.vkp")), "precious") << what;
+        EXPECT_FALSE(QFile::exists(path("o.vkp"))) << what;
+        const ExportRun real = runImport(line, dir.path(), c.setup);
+        EXPECT_EQ(real.status, c.status) << what << "\n" << real.err.toStdString();
+        QFile::remove(path("o.vkp"));
+        QFile::remove(path("read-only.vkp"));
+    }
+}
+
+// The patch is copied only if it still holds every byte that was read; one
+// cut short, grown or changed anywhere in between is never written out.
+TEST_F(ImportChecks, APatchChangedWhileItIsReadIsNotWritten) {
+    const QString image = edited("000-a-new.bmp", 0, 0, drawnCode("B1"));
+    const QByteArray read = readBytes(path("p.vkp"));
+    const qsizetype picture = read.indexOf("A0B1C2FF"), other = read.indexOf("A0B1C2FF", picture + 1);
+    const struct {
+        const char* what;
+        QByteArray changed;
+        bool inPlace;  // the output is the patch itself
+    } cases[] = {
+        {"cut short", read.left(read.size() - 3), false},
+        {"grown", read + "; more\r\n", false},
+        {"grown, written in place", read + "; more\r\n", true},
+        {"the edited picture changed", QByteArray(read).replace(picture + 6, 2, "C2"), false},
+        {"another picture changed", QByteArray(read).replace(other, 2, "FF"), false},
+        {"a name changed", QByteArray(read).replace("Picture odd", "Picture ODD"), false},
+        {"written again as it was", read, false},
+    };
+    for (const auto& c : cases) {
+        writeBytes(path("p.vkp"), read.toStdString());
+        ImportOptions options;
+        options.patch = path("p.vkp");
+        options.images = QStringList{path(image)};
+        options.output = c.inPlace ? options.patch : path("o.vkp");
+        options.force = c.inPlace;
+        options.mapPath = path("map.txt");
+        options.sizePath = path("size.txt");
+        Report report;
+        testing::internal::CaptureStderr();
+        hexpane::runImport(options, report, [&] { writeBytes(options.patch, c.changed.toStdString()); });
+        const std::string told = testing::internal::GetCapturedStderr();
+        const bool same = c.changed == read;
+        EXPECT_EQ(report.status(), same ? ExitStatus::Done : ExitStatus::Incomplete) << c.what << "\n" << told;
+        EXPECT_EQ(told.find("changed while it was read") != std::string::npos, !same) << c.what << "\n" << told;
+        EXPECT_EQ(told.find("pixel changed") != std::string::npos, same) << c.what << "\n" << told;
+        EXPECT_EQ(QFile::exists(path("o.vkp")), same && !c.inPlace) << c.what;
+        if (c.inPlace) {
+            EXPECT_EQ(readBytes(path("p.vkp")), c.changed) << c.what;
+        }
+        QFile::remove(path("o.vkp"));
+    }
 }
 
 TEST_F(ImportChecks, ForceReplacesThePatchItselfKeepingItsMode) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "export/run_export.h"
+#include "files/patch_copy.h"
 #include "window/long_work.h"
 #include "window/pane.h"
 #include "window/picture_menu.h"
@@ -236,7 +237,7 @@ TEST_F(Unsaved, APatchChangedMeanwhileIsNotSaved) {
     writeFile(patch, std::string(kPatch).replace(std::string(kPatch).find("D3A0"), 4, "D3A1"));
     saveAs(dir.filePath("out.vkp"));
     ASSERT_EQ(messages->shown.size(), 1u);
-    EXPECT_TRUE(messages->shown[0].second.contains("changed since it was opened"));
+    EXPECT_TRUE(messages->shown[0].second.contains(patchChangedText()));
     EXPECT_FALSE(QFile::exists(dir.filePath("out.vkp")));
     EXPECT_TRUE(form->replacements.unsaved());
 }

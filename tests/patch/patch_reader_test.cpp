@@ -11,6 +11,7 @@
 #include <optional>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@
 
 #include "patch/detail/read_settings.h"
 #include "patch/patch_reader.h"
+#include "patch/pictures.h"
 #include "patch/reading_memory.h"
 #include "reference_reader.h"
 #include "resource_limits.h"
@@ -35,12 +37,32 @@ Records read(const std::string& file) {
     return records;
 }
 
+// The law of the compact forms: readPictures reads the records `expected` holds,
+// and locateNewText the runs it holds for the pictures asked for.
+testing::AssertionResult compactFormsAgree(const std::string& file, const hexpane::ReadSettings& settings,
+                                           const hexpane::LocatedPatch& expected) {
+    std::istringstream in(file), again(file);
+    hexpane::Pictures pictures = hexpane::readPicturesWith(in, settings);
+    hexpane::Pictures moved;
+    std::swap(moved, pictures);  // moves no text: what the views show stays
+    if (const std::string d = reference::difference(reference::records(moved), expected.pictures); !d.empty())
+        return testing::AssertionFailure() << "readPictures: " << d;
+    const std::vector<std::size_t> wanted = reference::someOf(expected.pictures.size());
+    if (const std::string d =
+            reference::locatedDifference(hexpane::locateNewTextWith(again, wanted, settings), expected);
+        !d.empty())
+        return testing::AssertionFailure() << "locateNewText: " << d;
+    return testing::AssertionSuccess();
+}
+
 // The law of readPatchLocated: it reads what readPatch reads, and each picture's
 // runs cover its new text in order, each run a stretch of the file as it stands.
+// The compact forms read the same.
 testing::AssertionResult locatesEveryNewCharacter(const std::string& file) {
     std::istringstream in(file), again(file);
     const hexpane::LocatedPatch located = hexpane::readPatchLocated(in);
     const std::vector<hexpane::PictureRecord> pictures = hexpane::readPatch(again);
+    if (testing::AssertionResult compact = compactFormsAgree(file, {}, located); !compact) return compact;
     if (located.pictures.size() != pictures.size() || located.newTextRuns.size() != pictures.size())
         return testing::AssertionFailure() << "picture counts differ";
     for (std::size_t i = 0; i < pictures.size(); ++i) {
@@ -240,7 +262,7 @@ TEST(BinaryJunk, KeepsFormatInvariants) {
     }
 }
 
-// The law of both readers: what the reference model reads, whatever the chunks
+// The law of every reader: what the reference model reads, whatever the chunks
 // the stream is taken in and however the memory is obtained.
 testing::AssertionResult agreesWithReference(const std::string& file, const hexpane::ReadSettings& settings) {
     const hexpane::LocatedPatch expected = reference::readPatch(file);
@@ -253,7 +275,7 @@ testing::AssertionResult agreesWithReference(const std::string& file, const hexp
         !d.empty()) {
         return testing::AssertionFailure() << "readPatchLocated: " << d;
     }
-    return testing::AssertionSuccess();
+    return compactFormsAgree(file, settings, expected);
 }
 
 // Chunks of one byte end at every position; longer ones carry pieces longer than
@@ -402,6 +424,12 @@ TEST(AgreesWithReference, WhateverTheStreamPromises) {
     }
 }
 
+TEST(LocateNewText, RefusesPicturesNotInOrder) {
+    std::istringstream in(D + "\r\n0: AA BB\r\n" + D + "\r\n1: CC DD\r\n");
+    const std::size_t wanted[] = {1, 0};
+    EXPECT_THROW(hexpane::locateNewText(in, wanted), std::invalid_argument);
+}
+
 TEST(PixelCount, HalfTheNewHexLengthUntilItPasses32Bits) {
     const struct {
         std::size_t length;
@@ -416,6 +444,7 @@ TEST(PixelCount, HalfTheNewHexLengthUntilItPasses32Bits) {
     };
     for (const auto& row : rows) EXPECT_EQ(hexpane::pixelCount(row.length), row.count) << row.length;
     EXPECT_EQ(hexpane::pixelCount(hexpane::PictureRecord{"n", "", "ABCDE"}), 2);
+    EXPECT_EQ(hexpane::pixelCount(hexpane::PictureText{"n", "", "ABCDE"}), 2);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The patch format's rules read straight, a line and a piece at a time, with
-// nothing done for speed: the model that readPatch and readPatchLocated are
-// checked against, by the tests and by the fuzz target.
+// nothing done for speed: the model that readPatch, readPatchLocated,
+// readPictures and locateNewText are checked against, by the tests and by the
+// fuzz target.
 #pragma once
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "patch/patch_reader.h"
+#include "patch/pictures.h"
 
 namespace reference {
 
@@ -118,17 +120,61 @@ inline std::string difference(const std::vector<hexpane::PictureRecord>& got,
     return {};
 }
 
+// Which run first differs between two lists of runs, or nothing.
+inline std::string difference(const std::vector<hexpane::NewTextRun>& runs,
+                              const std::vector<hexpane::NewTextRun>& wanted) {
+    for (std::size_t k = 0; k < std::max(runs.size(), wanted.size()); ++k) {
+        if (k == runs.size() || k == wanted.size() || runs[k].streamOffset != wanted[k].streamOffset ||
+            runs[k].textOffset != wanted[k].textOffset || runs[k].length != wanted[k].length) {
+            return "run " + std::to_string(k) + " differs";
+        }
+    }
+    return {};
+}
+
 inline std::string difference(const hexpane::LocatedPatch& got, const hexpane::LocatedPatch& expected) {
     if (std::string pictures = difference(got.pictures, expected.pictures); !pictures.empty()) return pictures;
     if (got.newTextRuns.size() != got.pictures.size()) return "not one list of runs per picture";
     for (std::size_t i = 0; i < got.newTextRuns.size(); ++i) {
-        const std::vector<hexpane::NewTextRun>& runs = got.newTextRuns[i];
-        const std::vector<hexpane::NewTextRun>& wanted = expected.newTextRuns[i];
-        for (std::size_t k = 0; k < std::max(runs.size(), wanted.size()); ++k) {
-            if (k == runs.size() || k == wanted.size() || runs[k].streamOffset != wanted[k].streamOffset ||
-                runs[k].textOffset != wanted[k].textOffset || runs[k].length != wanted[k].length) {
-                return "picture " + std::to_string(i) + ": run " + std::to_string(k) + " differs";
-            }
+        if (std::string runs = difference(got.newTextRuns[i], expected.newTextRuns[i]); !runs.empty()) {
+            return "picture " + std::to_string(i) + ": " + runs;
+        }
+    }
+    return {};
+}
+
+// The compact form as records, to be compared as they are.
+inline std::vector<hexpane::PictureRecord> records(const hexpane::Pictures& pictures) {
+    std::vector<hexpane::PictureRecord> records;
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        const hexpane::PictureText picture = pictures[i];
+        records.push_back({std::string(picture.name), std::string(picture.oldHex), std::string(picture.newHex)});
+    }
+    return records;
+}
+
+// The pictures a tool changing some of them asks locateNewText for: every third,
+// the first twice, and two beyond the last.
+inline std::vector<std::size_t> someOf(std::size_t pictures) {
+    std::vector<std::size_t> wanted;
+    if (pictures > 0) wanted.push_back(0);
+    for (std::size_t i = 0; i < pictures; i += 3) wanted.push_back(i);
+    wanted.push_back(pictures);
+    wanted.push_back(pictures + 7);
+    return wanted;
+}
+
+// What first differs between what locateNewText gives for someOf() the pictures
+// and the runs `expected` holds for them, or nothing.
+inline std::string locatedDifference(const std::vector<std::vector<hexpane::NewTextRun>>& got,
+                                     const hexpane::LocatedPatch& expected) {
+    const std::vector<std::size_t> wanted = someOf(expected.pictures.size());
+    if (got.size() != wanted.size()) return "not one list of runs per picture wanted";
+    for (std::size_t k = 0; k < wanted.size(); ++k) {
+        const std::vector<hexpane::NewTextRun> none;
+        const auto& runs = wanted[k] < expected.newTextRuns.size() ? expected.newTextRuns[wanted[k]] : none;
+        if (std::string differs = difference(got[k], runs); !differs.empty()) {
+            return "picture " + std::to_string(wanted[k]) + ": " + differs;
         }
     }
     return {};

@@ -5,7 +5,8 @@
 # type the MIME package declares and opens in hexpane; the thumbnailer's
 # command, filled in as a file manager fills it, draws the first picture
 # within the size asked for, and fails with no file for a patch with nothing
-# to draw; the AppStream file is valid and names the same type as the
+# to draw, and writes an OUT made first and held open in place, so that the
+# descriptor held reads the thumbnail; the AppStream file is valid and names the same type as the
 # thumbnailer; bash-completion finds the completions, and they offer each
 # option's values and the files each place wants.
 #
@@ -125,12 +126,56 @@ missing_new=$(colours "$first_new" | comm -23 - "$XS_TMP/thumbnail.colours")
 [ -z "$missing_old" ] || [ -z "$missing_new" ] ||
     xs_die "the thumbnail lacks colours of the first picture: $(tr '\n' ' ' <<<"$missing_new")"
 
+# 40 pixels, a count no line of the size table has: drawn at its best guess
+printf '##### Picture guessed\n; Picture Data\n00000000: %s\n' "$(printf 'E0%.0s' {1..20})$(printf '03%.0s' {1..20})" \
+    >"$XS_TMP/files/guessed size.vkp"
+thumbnail 128 "$XS_TMP/files/guessed size.vkp" "$XS_TMP/files/guessed.png"
+[ "$status" -eq 0 ] && [ -s "$XS_TMP/files/guessed.png" ] ||
+    xs_die "the thumbnailer drew no picture of a guessed size (status $status): $(tail -n 3 "$XS_TMP/thumbnail.log")"
+
 printf '##### Picture odd\n; Picture Data\n00000000: 0A0B0C 0A0B0C\n' >"$XS_TMP/files/no size.vkp"
 for patch in "no size.vkp" empty.vkp; do
     thumbnail 128 "$XS_TMP/files/$patch" "$XS_TMP/files/$patch.png"
     [ "$status" -eq 1 ] || xs_die "the thumbnailer ended with status $status for '$patch', not 1"
     [ ! -e "$XS_TMP/files/$patch.png" ] || xs_die "the thumbnailer left a file for '$patch'"
 done
+
+xs_note "the thumbnailer's output made first and held open, as thumbnail services do"
+# made KIND PATH: what a service (or something else) left at OUT before the run
+made() {
+    case $1 in
+    held) : >"$2" ;;
+    link) printf 'kept' >"$XS_TMP/files/target" && ln -s target "$2" ;;
+    fifo) mkfifo "$2" ;;
+    patch) cp "$source_dir/examples/sample.vkp" "$2" ;;
+    esac
+}
+# kind | status | what is then read through the descriptor held, or found at OUT
+while IFS='|' read -r kind expected reads; do
+    output="$XS_TMP/files/out-$kind.png"
+    made "$kind" "$output"
+    exec 9<>"$output"  # held open from before the run to after it, read and write as services hold it
+    input="$XS_TMP/files/a sample.vkp"
+    [ "$kind" != patch ] || input=$output
+    thumbnail 128 "$input" "$output"
+    [ "$status" -eq "$expected" ] || xs_die "$kind OUT: status $status, not $expected: $(tail -n 3 "$XS_TMP/thumbnail.log")"
+    case $reads in
+    png)
+        cat <&9 >"$XS_TMP/read.png"
+        [ "$(identify -format %m "$XS_TMP/read.png" 2>/dev/null)" = PNG ] ||
+            xs_die "$kind OUT: the descriptor held reads no PNG ($(stat -c %s "$XS_TMP/read.png") bytes)"
+        ;;
+    kept) [ -L "$output" ] && [ "$(cat "$XS_TMP/files/target")" = kept ] || xs_die "$kind OUT was not left as it was" ;;
+    fifo) [ -p "$output" ] || xs_die "$kind OUT was not left as it was" ;;
+    patch) cmp -s "$output" "$source_dir/examples/sample.vkp" || xs_die "the patch itself as OUT was written over" ;;
+    esac
+    exec 9<&-
+done <<'EOF'
+held|0|png
+link|1|kept
+fifo|1|fifo
+patch|1|patch
+EOF
 
 xs_note "bash completion"
 completions=$prefix/share/bash-completion/completions
@@ -172,6 +217,7 @@ bmp png|hexpane-export a.vkp --format ^
 sub|hexpane-export -o ^
 a.vkp sub|hexpane-export --list ^
 --thumbnail|hexpane-export --thu
+--guess-sizes|hexpane-export --gu
 b.png c.bmp sub|hexpane-export --sheet ^
 form phone standard|hexpane-import --transparent ^
 a.vkp sub|hexpane-import --map d.txt ^

@@ -8,7 +8,9 @@
 # beside the window's program with its command and gzipped manual page, and
 # the exporter run from the package with no display. Both trees hold the
 # desktop's files (file type, thumbnailer, AppStream, completions), the
-# licence and the changelog, and lintian finds no error in the package.
+# licence and the changelog, and lintian finds no error in the package, nor a
+# program built without Debian's hardening; AppStream's composer makes the
+# catalog entry, with its icon, from the unpacked package.
 #
 # Usage: package_test.sh BUILD_DIR SOURCE_DIR   (run after the build)
 # CMAKE and CPACK may name the tools to use (default: those on the PATH).
@@ -20,7 +22,7 @@ source_dir=$(realpath "$2")
 source "$(dirname "$0")/xsession.sh"
 cmake=${CMAKE:-cmake}
 cpack=${CPACK:-cpack}
-xs_require "$cmake" "$cpack" dpkg-deb dpkg-shlibdeps desktop-file-validate identify lintian
+xs_require "$cmake" "$cpack" dpkg-deb dpkg-shlibdeps desktop-file-validate identify lintian appstreamcli
 [ -f "$build/CPackConfig.cmake" ] || xs_die "no CPackConfig.cmake in $build: configure the project first"
 xs_begin
 
@@ -75,8 +77,12 @@ check_tree() {
     grep -qx 'Exec=hexpane %f' "$desktop" || xs_die "the desktop entry does not run 'hexpane %f'"
     grep -qx 'Icon=hexpane' "$desktop" || xs_die "the desktop entry does not name the icon hexpane"
 
-    local icon=$prefix/share/icons/hicolor/32x32/apps/hexpane.png
-    [ "$(identify -format '%m %wx%h' "$icon" 2>/dev/null)" = "PNG 32x32" ] || xs_die "no 32x32 PNG icon at $icon"
+    local icon side
+    for side in 32 64 128; do
+        icon=$prefix/share/icons/hicolor/${side}x$side/apps/hexpane.png
+        [ "$(identify -format '%m %wx%h' "$icon" 2>/dev/null)" = "PNG ${side}x$side" ] ||
+            xs_die "no ${side}x$side PNG icon at $icon"
+    done
 }
 
 xs_note "cmake --install into a scratch prefix"
@@ -112,9 +118,22 @@ unexpected=$(find "$XS_TMP/root" ! -type d -printf '/%P\n' | grep -vE "^/usr/(bi
 [ -z "$unexpected" ] || xs_die "the package holds unexpected files: $unexpected"
 
 xs_note "lintian"
-# lintian runs as root only when told it may
-lintian --allow-root --fail-on error "$deb" >"$XS_TMP/lintian.log" 2>&1 ||
+# lintian runs as root only when told it may; its hardening tags are informational
+lintian --allow-root -I --pedantic --fail-on error "$deb" >"$XS_TMP/lintian.log" 2>&1 ||
     xs_die "lintian finds errors in the package: $(grep -v '^[IPX]: ' "$XS_TMP/lintian.log" | head -n 20)"
+! grep -q ' hardening-' "$XS_TMP/lintian.log" ||
+    xs_die "lintian finds programs built without hardening: $(grep ' hardening-' "$XS_TMP/lintian.log")"
+
+xs_note "AppStream's composer, as software catalogs are made"
+appstreamcli compose --no-net --origin=hexpane --result-root="$XS_TMP/catalog" "$XS_TMP/root" \
+    >"$XS_TMP/compose.log" 2>&1 || xs_die "appstreamcli compose failed: $(tail -n 8 "$XS_TMP/compose.log")"
+catalog=$(zcat "$XS_TMP/catalog/usr/share/swcatalog/xml/hexpane.xml.gz")
+grep -q '<id>org.hexpane.hexpane</id>' <<<"$catalog" || xs_die "the catalog holds no hexpane component"
+for side in 64 128; do
+    grep -q "<icon type=\"cached\" width=\"$side\" height=\"$side\">" <<<"$catalog" &&
+        [ -f "$XS_TMP/catalog/usr/share/swcatalog/icons/hexpane/${side}x$side/org.hexpane.hexpane.png" ] ||
+        xs_die "the catalog has no ${side}x$side icon"
+done
 
 xs_note "the packaged command, started from another directory"
 mkdir "$XS_TMP/elsewhere"

@@ -5,7 +5,7 @@
 # folders, the tables found beside the program whatever the current
 # directory, the new pane's save icon clicked with the real pointer at the
 # sizes whose icon lies in the lower column, and a patch named on the command
-# line. Every wait is for a state, with a deadline only a fault reaches.
+# line, also one named like a toolkit option. Every wait is for a state, with a deadline only a fault reaches.
 #
 # Usage: window_test.sh PROGRAM SAMPLE_PATCH
 set -euo pipefail
@@ -146,6 +146,16 @@ PATCH
     xs_close "$window"
     xs_wait_exit "$pid" 10
 done
+
+xs_note "a file named like a toolkit option, after --, opens as any file does"
+cp "$XS_TMP/132x176.vkp" "$XS_TMP/-reverse"
+xs_start reverse "$XS_TMP" "$sized/$(basename "$program")" -- -reverse
+pid=$XS_PID
+window=$(xs_wait_window "$pid" hexpane 20)
+xs_until 20 "-reverse: the picture drawn after a click on the name the command line listed" \
+    xs_click_until_pixel "$window" 36 14 255,0,0 "$XS_TMP/reverse" 80 44
+xs_close "$window"
+xs_wait_exit "$pid" 10
 
 xs_note "two files on the command line: a message box, and the window as at start"
 xs_start two "$XS_TMP" "$program" "$XS_TMP/132x176.vkp" "$XS_TMP/16x300.vkp"

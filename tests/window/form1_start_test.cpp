@@ -2,6 +2,7 @@
 // dropped onto the window, read exactly as the dialog's choice is; and the
 // memory an open frees given back to the system.
 #include <QCheckBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -26,12 +27,16 @@ constexpr const char* kTwoPictures = "; Picture Data\r\n1: 00\r\n##### Picture l
 
 class Starting : public WindowTest {
 protected:
-    // The window, started as main() starts it with these arguments after the program's name.
-    void startWith(const std::vector<QByteArray>& arguments) {
-        std::vector<const char*> argv = {"hexpane"};
-        for (const QByteArray& argument : arguments) argv.push_back(argument.constData());
-        form->startWith(readCommandLine(int(argv.size()), argv.data()));
+    // The window, started as main() starts it with these arguments after the
+    // program's name; the toolkit is left none of them.
+    void startWith(std::vector<QByteArray> arguments) {
+        std::vector<char*> argv = {program.data()};
+        for (QByteArray& argument : arguments) argv.push_back(argument.data());
+        int argc = int(argv.size());
+        form->startWith(takeCommandLine(argc, argv.data()));
+        EXPECT_EQ(argc, 1);
     }
+    QByteArray program = "hexpane";
     QByteArray path(const char* name) const { return pathBytes(dir.path()) + '/' + name; }
     // The scratch folder is removed by a name in Qt's text, which cannot spell this one.
     void TearDown() override { ::unlink(path(kNotUtf8).constData()); }
@@ -39,10 +44,12 @@ protected:
 };
 
 TEST_F(Starting, TheCommandLineOpensItsFileOrSaysWhatIsWrong) {
-    for (const char* name : {"patch.vkp", "-dash.vkp", kNotUtf8}) {
+    for (const char* name : {"patch.vkp", "-dash.vkp", kNotUtf8, "-reverse", "-style=x.vkp"}) {
         std::ofstream(path(name).toStdString(), std::ios::binary) << kTwoPictures;
     }
     ASSERT_EQ(mkfifo(path("fifo.vkp").constData(), 0600), 0);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));  // names as typed, beside the files
     const struct {
         const char* what;
         std::vector<QByteArray> arguments;
@@ -54,6 +61,10 @@ TEST_F(Starting, TheCommandLineOpensItsFileOrSaysWhatIsWrong) {
         {"a patch", {path("patch.vkp")}, 2, QMessageBox::NoIcon, {}},
         {"a name that is no UTF-8, byte for byte", {path(kNotUtf8)}, 2, QMessageBox::NoIcon, {}},
         {"a name after --", {"--", path("-dash.vkp")}, 2, QMessageBox::NoIcon, {}},
+        // Names the toolkit would take for its options, were it given them.
+        {"-reverse after --", {"--", "-reverse"}, 2, QMessageBox::NoIcon, {}},
+        {"-style=x.vkp after --", {"--", "-style=x.vkp"}, 2, QMessageBox::NoIcon, {}},
+        {"an empty name", {""}, 0, QMessageBox::Critical, "Cannot read"},
         {"a missing file", {path("gone.vkp")}, 0, QMessageBox::Critical, "Cannot read " + dir.filePath("gone.vkp")},
         {"a named pipe", {path("fifo.vkp")}, 0, QMessageBox::Critical, "not a regular file"},
         {"two files", {path("patch.vkp"), path("-dash.vkp")}, 0, QMessageBox::Warning, "one patch file at a time"},
@@ -73,6 +84,7 @@ TEST_F(Starting, TheCommandLineOpensItsFileOrSaysWhatIsWrong) {
         EXPECT_TRUE(messages->shown[0].second.contains(c.says)) << messages->shown[0].second.toStdString();
         EXPECT_TRUE(dialog->calls.empty());
     }
+    QDir::setCurrent(before);
 }
 
 TEST_F(Starting, ADroppedPatchOpensAndAnythingElseIsRefused) {

@@ -17,10 +17,10 @@
 namespace hexpane {
 namespace {
 
-std::vector<PictureRecord> picturesNamed(const std::vector<std::string>& names) {
+Pictures picturesNamed(const std::vector<std::string>& names) {
     std::vector<PictureRecord> pictures;
     for (const std::string& name : names) pictures.push_back({name, {}, {}});
-    return pictures;
+    return picturesOf(pictures);
 }
 
 void type(QAbstractItemView& view, const QString& keys) {
@@ -66,7 +66,7 @@ TEST(TypeAhead, SelectsTheRowTheToolkitsSearchSelects) {
         "b",
         "",
     };
-    const std::vector<PictureRecord> pictures = picturesNamed(names);
+    const Pictures pictures = picturesNamed(names);
     QStringList shown;
     for (const std::string& name : names) shown << displayName(name);
     const struct {
@@ -115,7 +115,7 @@ TEST(TypeAhead, SelectsTheRowTheToolkitsSearchSelects) {
 TEST(TypeAhead, KeysTypedIntoALongListSelectTheirName) {
     std::vector<std::string> names;
     for (int i = 0; i < 300'000; ++i) names.push_back("picture" + std::to_string(i));
-    const std::vector<PictureRecord> pictures = picturesNamed(names);
+    const Pictures pictures = picturesNamed(names);
     PictureList list(pictures, nullptr);
     const KeyboardInterval interval(3'600'000);
     type(list, "picture29999");
@@ -127,7 +127,7 @@ TEST(TypeAhead, KeysTypedIntoALongListSelectTheirName) {
 
 // A name as the list draws it in a row, not current, not selected.
 QImage rowImage(const std::string& name) {
-    const std::vector<PictureRecord> pictures = picturesNamed({name});
+    const Pictures pictures = picturesNamed({name});
     PictureList list(pictures, nullptr);
     list.resize(300, 100);
     list.show();

@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::size_t kFirstChunk = std::size_t{4} << 10;
 
-static_assert(scan::kSlack <= 32, "the feed keeps 32 readable bytes around each window");
+static_assert(scan::kSlack <= 32, "the feed keeps 32 readable bytes around each span");
 
 }  // namespace
 
@@ -39,7 +39,7 @@ void ChunkFeed::reserve(std::size_t size) {
     if (largePages_) large_pages::advise(memory_, bytes);
 }
 
-bool ChunkFeed::next(Window& window) {
+bool ChunkFeed::next(TextSpan& span) {
     if (ended_) return false;
     reserve(held_ + chunk_);
     in_.read(data() + held_, static_cast<std::streamsize>(chunk_));
@@ -49,7 +49,7 @@ bool ChunkFeed::next(Window& window) {
     if (!ended_) chunk_ = std::min(chunk_ * 2, chunkLimit_);
     end_ = data() + held_ + got;
     std::memset(data() + held_ + got, 0, scan::kSlack);
-    window = {data(), end_, offset_, ended_};
+    span = {data(), end_, offset_, ended_};
     return true;
 }
 

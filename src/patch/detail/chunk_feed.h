@@ -1,5 +1,5 @@
-// A stream handed to the patch reader a chunk at a time. Each window holds the
-// text the reader left unfinished in the window before, then the next chunk of
+// A stream handed to the patch reader a chunk at a time. Each span holds the
+// text the reader left unfinished in the span before, then the next chunk of
 // the stream; so only an unfinished piece is carried, and memory follows the
 // longest piece, not the file.
 #pragma once
@@ -10,7 +10,8 @@
 
 namespace hexpane {
 
-struct Window {
+// The text the reader has at hand: what it carried, then the next chunk.
+struct TextSpan {
     const char* begin;
     const char* end;
     std::uint64_t offset;  // where begin stands in the stream, counted from where reading began
@@ -26,14 +27,14 @@ public:
     ChunkFeed(const ChunkFeed&) = delete;
     ChunkFeed& operator=(const ChunkFeed&) = delete;
 
-    // The next window, false once the last was given. Before and after it lie
+    // The next span, false once the last was given. Before and after it lie
     // scan::kSlack readable bytes, zeros before it.
-    bool next(Window& window);
+    bool next(TextSpan& span);
 
-    // The text of the last window from `from` on is unfinished: it begins the next.
+    // The text of the last span from `from` on is unfinished: it begins the next.
     void keep(const char* from);
 
-    // How many bytes the stream says it holds beyond the last window; 0 when it
+    // How many bytes the stream says it holds beyond the last span; 0 when it
     // cannot tell. A hint, which a stream that grows or shrinks meanwhile belies.
     std::uint64_t bytesLeft();
 

@@ -7,7 +7,7 @@
 
 #include "patch/reading_memory.h"
 
-#if defined(__linux__) && defined(__GLIBC__)
+#if defined(__linux__) && defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
 #include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -70,7 +70,10 @@ HeapGrowth::HeapGrowth([[maybe_unused]] bool wanted) {
 #if HEXPANE_LARGE_PAGES
     if (!wanted || !heapInSteps.load(std::memory_order_relaxed)) return;
     active_ = true;
-    advisedEnd_ = alignUp(heapEnd());
+    // The free room at the heap's top, a step grown before the read, is what the
+    // read fills first.
+    advisedEnd_ = alignUp(heapEnd() - mallinfo2().keepcost);
+    notice();
 #endif
 }
 

@@ -18,7 +18,8 @@ void advise(void* begin, std::size_t size);
 // While one lives, with `wanted` and after the program called
 // useLargePagesForReading(), notice() asks for large pages for what the heap,
 // where the pictures' texts are allocated, grew by, before that is filled: the
-// heap then grows in steps of many large pages. Otherwise it does nothing.
+// heap then grows in steps of many large pages, and the first asks for them for
+// the free room a step left at its top before the read. Otherwise it does nothing.
 class HeapGrowth {
 public:
     explicit HeapGrowth(bool wanted);

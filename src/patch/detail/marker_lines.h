@@ -38,7 +38,7 @@ inline LineMarks lineMarks(const char* at) {
 // at once: from p (the start of a piece, or outside a data block the first byte
 // after which a marker may begin) the piece's class is known, and what it holds
 // is found in the marks of kLineSpan bytes, which hold a few such lines. Longer
-// lines, and those near the window's end, go the general way.
+// lines, and those near the span's end, go the general way.
 constexpr std::uint64_t from(std::size_t bit) { return ~std::uint64_t{0} << bit; }
 
 inline bool startsWith(const char* p, std::string_view marker) {
@@ -47,7 +47,7 @@ inline bool startsWith(const char* p, std::string_view marker) {
 
 template <class Notes>
 const char* PatchReader<Notes>::markerLines(const char* p) {
-    while (static_cast<std::size_t>(window_.end - p) >= kLineSpan &&
+    while (static_cast<std::size_t>(span_.end - p) >= kLineSpan &&
            (startsWith(p, kHeaderMarker) || startsWith(p, kDataMarker))) {
         const LineMarks marks = lineMarks(p);
         std::size_t at = 0;
@@ -63,7 +63,7 @@ const char* PatchReader<Notes>::markerLines(const char* p) {
 
 // Reads the line at p + at, if it is one of those and ends within the marks of
 // the span from p; returns where the next line begins in the span, or `at`. Past
-// the window's end lie zeros, which begin no marker.
+// the span's end lie zeros, which begin no marker.
 template <class Notes>
 std::size_t PatchReader<Notes>::markerLine(const char* p, std::size_t at, const LineMarks& marks) {
     const char* const line = p + at;

@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <istream>
+#include <span>
 #include <vector>
 
 #include "patch/patch_reader.h"
+#include "patch/pictures.h"
 
 namespace hexpane {
 
@@ -18,5 +20,8 @@ struct ReadSettings {
 };
 std::vector<PictureRecord> readPatchWith(std::istream& in, const ReadSettings& settings);
 LocatedPatch readPatchLocatedWith(std::istream& in, const ReadSettings& settings);
+Pictures readPicturesWith(std::istream& in, const ReadSettings& settings);
+std::vector<std::vector<NewTextRun>> locateNewTextWith(std::istream& in, std::span<const std::size_t> wanted,
+                                                       const ReadSettings& settings);
 
 }  // namespace hexpane
