@@ -6,9 +6,11 @@
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QLabel>
 #include <QLocale>
 #include <QMimeData>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -75,7 +77,6 @@ Form1::~Form1() { delete work_; }
 
 void Form1::createControls() {
     setWindowTitle(QStringLiteral("hexpane"));
-    setWindowIcon(QIcon(QStringLiteral(":/hexpane.png")));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(193, 379);
@@ -123,7 +124,7 @@ void Form1::createControls() {
     lab[1] = new QLabel(QStringLiteral("Новая"), this);
     lab[1]->setGeometry(93, 72, 32, 13);
 
-    Frame1 = new QGroupBox(QStringLiteral("Прозрачный цвет"), this);
+    Frame1 = new QGroupBox(this);  // its caption comes once the window is on screen (afterShown)
     Frame1->setGeometry(78, 246, 109, 73);
     const QString options[3] = {QStringLiteral("формы"), QStringLiteral("телефона"), QStringLiteral("стандартный")};
     for (std::size_t i = 0; i < 3; ++i) {
@@ -178,8 +179,15 @@ void Form1::startWith(const StartRequest& request) {
 
 // One after the other, each message with the window behind it.
 void Form1::afterShown() {
-    // The labels size themselves to their text. Measuring text loads the
-    // system's fonts, which the window needs only once it is on screen.
+    // The labels size themselves to their text, and the frame places its
+    // caption. Measuring text loads the system's fonts, which the window needs
+    // only once it is on screen: this comes before its first paint.
+    Frame1->setTitle(QStringLiteral("Прозрачный цвет"));
+    // Read as the PNG it is: a reader that may tell the format itself asks
+    // every image plugin installed whether it reads the file, loading them all.
+    QImageReader iconFile(QStringLiteral(":/hexpane.png"), "png");
+    iconFile.setAutoDetectImageFormat(false);
+    setWindowIcon(QPixmap::fromImage(iconFile.read()));
     for (QLabel* label : {Label1, lab[0], lab[1]}) label->adjustSize();
     if (!loadProblems_.isEmpty()) messages_->show(QMessageBox::Warning, std::exchange(loadProblems_, QString()));
     const StartRequest start = std::exchange(start_, StartRequest());
