@@ -28,12 +28,6 @@ namespace fs = std::filesystem;
 constexpr std::uintmax_t kFileSize = std::uintmax_t{64} << 20;
 constexpr int kBytesPerLine = 16;
 
-bool sameFiles(const fs::path& a, const fs::path& b) {
-    std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
-    return std::equal(std::istreambuf_iterator<char>(x), std::istreambuf_iterator<char>(),
-                      std::istreambuf_iterator<char>(y), std::istreambuf_iterator<char>());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -61,7 +55,7 @@ int main(int argc, char** argv) {
         imported = std::min(imported, import.seconds);
         peakMb = std::max(peakMb, import.peakMb);
         if (round == 0) {
-            if (!sameFiles(patch, written)) {
+            if (!bench::sameFiles(patch, written)) {
                 std::cerr << "the imported patch differs from the exported one\n";
                 return 1;
             }

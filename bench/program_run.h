@@ -10,8 +10,11 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -44,6 +47,13 @@ inline Ran runProgram(std::vector<std::string> args, int expectedStatus = 0) {
         std::exit(1);
     }
     return {seconds, double(usage.ru_maxrss) * 1024 / 1e6};
+}
+
+// Whether the two files hold the same bytes.
+inline bool sameFiles(const std::string& a, const std::string& b) {
+    std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
+    return std::equal(std::istreambuf_iterator<char>(x), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(y), std::istreambuf_iterator<char>());
 }
 
 }  // namespace bench

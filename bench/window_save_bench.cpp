@@ -31,12 +31,6 @@ namespace {
 
 constexpr bench::Shape kShapes[] = {{240, 320}, {176, 220}, {101, 80}, {132, 176}, {46, 46}, {32, 32}};
 
-bool sameFiles(const std::string& a, const std::string& b) {
-    std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
-    return std::equal(std::istreambuf_iterator<char>(x), std::istreambuf_iterator<char>(),
-                      std::istreambuf_iterator<char>(y), std::istreambuf_iterator<char>());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,7 +73,7 @@ int main(int argc, char** argv) {
         importer = std::min(importer, bench::runProgram({HEXPANE_IMPORT_PROGRAM, patch.toStdString(),
                                                          edited.toStdString(), "-o", byImporter.toStdString()})
                                           .seconds);
-        if (run == 0 && !sameFiles(byWindow.toStdString(), byImporter.toStdString()))
+        if (run == 0 && !bench::sameFiles(byWindow.toStdString(), byImporter.toStdString()))
             return std::fprintf(stderr, "the window's patch differs from the importer's\n"), 1;
     }
     std::printf(

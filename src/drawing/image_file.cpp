@@ -51,23 +51,4 @@ SavedDrawing saveDrawing(const QString& path, const char* format, Existing exist
     return {error.isEmpty() ? Saved::Written : Saved::Failed, error};
 }
 
-SavedDrawing saveDrawing(const QString& path, const char* format, Existing existing, const QString& what,
-                         const std::function<QImage()>& draw) {
-    if (existing == Existing::Keep && nameTaken(path)) return {Saved::Kept, {}};
-    QString error;
-    try {
-        const QImage image = draw();
-        error = image.isNull()
-                    ? QCoreApplication::translate("ImageFile", "Cannot save %1: there is not enough memory to draw %2.")
-                          .arg(shownPath(path), what)
-                    : saveImage(image, path, format, existing);
-    } catch (const std::bad_alloc&) {
-        error = QCoreApplication::translate("ImageFile",
-                                            "Cannot save %1: there is not enough memory to draw and "
-                                            "encode %2.")
-                    .arg(shownPath(path), what);
-    }
-    return {error.isEmpty() ? Saved::Written : Saved::Failed, error};
-}
-
 }  // namespace hexpane

@@ -62,16 +62,7 @@ xs_until 20 "the menu after the Menu key" menu_visible "$pid" "$window"
 # Guessed sizes, then Replace picture from image…
 xdotool key Down Down Return
 xs_until 20 "a file dialog from the menu" menu_visible "$pid" "$window"
-dialog=$(xs_other_window "$pid" "$window")
-for attempt in 1 2 3 4 5; do
-    xdotool windowfocus --sync "$dialog" 2>/dev/null || true
-    xdotool key ctrl+a
-    xdotool type --delay 20 "$XS_TMP/green.bmp"
-    xdotool key Return
-    xs_poll 5 xs_gone "$pid" "$dialog" && break
-    xdotool key Return
-    xs_poll 5 xs_gone "$pid" "$dialog" && break
-done
+xs_choose_file "$pid" "$window" "$XS_TMP/green.bmp"
 xs_until 20 "the new pane green after the replacement" xs_pixel_is 0,255,0 "$XS_TMP/shot" "$window" $pane_x $pane_y
 
 xs_note "an image dragged from another program onto the new pane replaces the picture"

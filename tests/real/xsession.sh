@@ -220,9 +220,16 @@ xs_click_until_pixel() {
 # xs_open_patch PID WINDOW FILE: opens a patch file as a user would: a click on
 # the open button, the full path typed into the file dialog, Return.
 xs_open_patch() {
-    local pid=$1 window=$2 file=$3 dialog attempt
+    local pid=$1 window=$2 file=$3
     xs_click "$window" $((78 + 54)) $((348 + 12))
     xs_until 20 "a file dialog after a click on the open button" xs_other_window "$pid" "$window" >/dev/null
+    xs_choose_file "$pid" "$window" "$file"
+}
+
+# xs_choose_file PID WINDOW FILE: in the file dialog the window has open, the
+# full path typed, Return.
+xs_choose_file() {
+    local pid=$1 window=$2 file=$3 dialog attempt
     dialog=$(xs_other_window "$pid" "$window")
     # The dialog takes typing only once it has listed its folder and given its
     # name box the focus, which nothing on the X side shows; so the path is
