@@ -6,10 +6,12 @@ export UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1:symboli
 # Long enough for every structure of the input: a patch as long as the reader's
 # first chunk (its boundaries are checked by a padded re-read), tables of dozens
 # of lines, texts for all the pixels the render target draws. Every line of a
-# table costs the fuzzer time, and a longer one adds nothing the reader does.
+# table costs the fuzzer time, and a longer one adds nothing the reader does:
+# the size table's lines are short, and each is read several times.
 max_len() {
     case $1 in
         patch_reader_fuzz | render_fuzz) echo 4096 ;;
+        size_table_fuzz) echo 512 ;;
         *) echo 1024 ;;
     esac
 }
