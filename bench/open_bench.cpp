@@ -133,9 +133,10 @@ void memoryKept(hexpane::Form1& form, hexpane::test::ScriptedDialog& dialog, con
         QTest::qWait(20);
         afterSmall = residentMb();
     }
-    std::printf("memory: resident %.0f MB, %.0f MB with a 200 MB patch open, %.0f MB after a 16 KB patch replaced it "
-                "(%lld ms later)\n",
-                before, afterLarge, afterSmall, static_cast<long long>(waited.elapsed()));
+    std::printf(
+        "memory: resident %.0f MB, %.0f MB with a 200 MB patch open, %.0f MB after a 16 KB patch replaced it "
+        "(%lld ms later)\n",
+        before, afterLarge, afterSmall, static_cast<long long>(waited.elapsed()));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // hexpane-import on the same patch, image and option: the same refusals, and
 // byte for byte the same patch; the replacement undone; and the question
 // before unsaved replacements would be lost, on close and on open.
+#include <QLabel>
 #include <QRadioButton>
 
 #include <functional>
@@ -150,6 +151,36 @@ TEST_F(Replacing, TheSavedPatchIsWhatTheImporterWrites) {
             form->menu()->undo->trigger();
             EXPECT_FALSE(form->replacements.any());
         }
+    }
+}
+
+// A picture the size table gives no size takes an image of any width and
+// height whose product is its pixel count, as the importer takes it, whatever
+// size it is drawn at; another count is refused for the importer's reason.
+TEST_F(Replacing, APictureWithoutASizeTakesAnyShapeOfItsPixelCount) {
+    load("; Picture Data\r\n0300: 000000000000 000000000000\r\n", "six.vkp");
+    select(0);
+    ASSERT_EQ(form->Label1->text(), "Error");
+    const QRgb colours[] = {qRgb(0, 255, 0), qRgb(255, 255, 255), qRgb(0, 0, 0)};
+    for (const QSize shape : {QSize(3, 2), QSize(6, 1), QSize(1, 6), QSize(4, 2)}) {
+        SCOPED_TRACE(std::to_string(shape.width()) + "x" + std::to_string(shape.height()));
+        QImage image(shape, QImage::Format_RGB32);
+        for (int k = 0; k < shape.width() * shape.height(); ++k)
+            image.setPixel(k % shape.width(), k / shape.width(), colours[k % 3]);
+        const QString file = dir.filePath("six.bmp");
+        ASSERT_TRUE(image.save(file));
+        messages->shown.clear();
+        replaceFrom(file);
+        if (shape == QSize(4, 2)) {
+            ASSERT_EQ(messages->shown.size(), 1u);
+            EXPECT_TRUE(messages->shown[0].second.contains("it is 4x2, but picture 000 (0) has no size in size.txt"))
+                << messages->shown[0].second.toStdString();
+            EXPECT_FALSE(form->replacements.any());
+            continue;
+        }
+        EXPECT_TRUE(messages->shown.empty()) << messages->shown.back().second.toStdString();
+        EXPECT_EQ(form->newHex(0), "B1FF00B1FF00");  // row by row, whatever the width
+        fromMenu("Undo replacement");
     }
 }
 
