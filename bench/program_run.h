@@ -9,8 +9,8 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
