@@ -97,9 +97,12 @@ std::streamsize RegularFile::readSome(char* to, std::streamsize count) {
 }
 
 RegularFile::int_type RegularFile::underflow() {
-    if (buffer_.empty()) buffer_.resize(std::size_t(kChunk));
+    // No larger than what there is to read: a small file, such as a table,
+    // costs its own size, not a megabyte's pages.
+    if (buffer_.empty()) buffer_.resize(std::size_t(std::clamp<long long>(left_, 1, kChunk)));
+    const auto room = static_cast<std::streamsize>(buffer_.size());
     std::streamsize got = 0;
-    while (got == 0 && (left_ > 0 || !probed_) && error_.isEmpty()) got = readSome(buffer_.data(), kChunk);
+    while (got == 0 && (left_ > 0 || !probed_) && error_.isEmpty()) got = readSome(buffer_.data(), room);
     if (got == 0) return traits_type::eof();
     setg(buffer_.data(), buffer_.data(), buffer_.data() + got);
     return traits_type::to_int_type(buffer_[0]);
