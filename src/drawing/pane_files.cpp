@@ -3,10 +3,12 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #include "drawing/drawing.h"
+#include "drawing/on_threads.h"
 #include "files/path_bytes.h"
 #include "text/picture_file_names.h"
 
@@ -20,6 +22,8 @@ QString filePath(const QString& folder, const QString& name) {
 QString patchFolder(const QString& output, const QString& patchPath) {
     return filePath(output, safeName(pathBytes(QFileInfo(patchPath).completeBaseName()).toStdString()));
 }
+
+unsigned paneFileWriters() { return std::max(2u, coreCount()); }
 
 QString makeFolder(const QString& folder) {
     std::error_code error;

@@ -28,6 +28,11 @@ QString patchFolder(const QString& output, const QString& patchPath);
 // otherwise the reason.
 QString makeFolder(const QString& folder);
 
+// How many threads write pane files at once: drawing, encoding and writing a
+// file is mostly work for a core, and new files are not synced to the disk, so
+// there is little waiting to overlap: one writer per core, at least two.
+unsigned paneFileWriters();
+
 struct PaneFile {
     QString path;
     SavedDrawing saved;

@@ -4,7 +4,6 @@
 #include <QList>
 #include <QSet>
 
-#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <filesystem>
@@ -24,10 +23,6 @@
 namespace hexpane {
 
 namespace {
-
-// Drawing, encoding and writing a file is mostly work for a core; new files are
-// not synced to the disk, so there is little waiting to overlap: one writer per core.
-unsigned writerCount() { return std::max(2u, coreCount()); }
 
 bool madeFolder(const QString& folder, Report& report) {
     const QString error = makeFolder(folder);
@@ -73,7 +68,7 @@ void writePictures(const QString& patchPath, const Pictures& pictures, const QSt
             }
         }
     };
-    runOnThreads(writerCount(), work);
+    runOnThreads(paneFileWriters(), work);
     for (const Report& lines : told) report.add(lines);
 }
 

@@ -172,7 +172,9 @@ void PictureActions::savePatchAs(const std::function<void()>& then) {
     for (const std::size_t i : form_.replacements.pictures()) saving->texts.emplace(i, form_.newHex(i));
     LongWork::Job job;
     // Once the copy has begun it is not stopped: the file is then written, or not at all.
-    job.work = [saving, patch = form_.patchPath, digest = form_.patchDigest, output, replace](ReadWatch& watch) {
+    job.work = [saving, patch = form_.patchPath, digest = form_.patchDigest, output, replace,
+                hook = form_.beforeStep](ReadWatch& watch) {
+        watch.beforeChunk = hook;
         std::vector<ChangedText> changes;
         for (const auto& [i, text] : saving->texts) changes.push_back({i, &text});
         saving->error = writePatch(patch, digest, changes, output, replace, &watch);
@@ -246,8 +248,7 @@ void PictureActions::exportAll() {
         exported->folderError = makeFolder(folder);
         if (!exported->folderError.isEmpty()) return;
         std::atomic<std::size_t> next = 0;
-        // Drawing, encoding and writing a file is mostly work for a core, as in hexpane-export.
-        runOnThreads(std::max(2u, coreCount()), [&] {
+        runOnThreads(paneFileWriters(), [&] {
             for (std::size_t i = next++; i < form_.pictures.size(); i = next++) {
                 if (hook) hook();
                 if (watch.stop) break;  // between files: each one written is whole

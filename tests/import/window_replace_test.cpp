@@ -238,6 +238,20 @@ TEST_F(Unsaved, SavingFirstThenCloses) {
     EXPECT_TRUE(QFile::exists(dir.filePath("kept.vkp")));
 }
 
+TEST_F(Unsaved, ASaveCancelledWhileThePatchIsReadWritesNothing) {
+    Gate gate{0};
+    form->beforeStep = [&] { gate.wait(); };
+    dialog->answers.emplace_back(dir.filePath("cancelled.vkp"));
+    form->menu()->save->trigger();
+    ASSERT_TRUE(form->busy());
+    form->work()->cancel();
+    gate.open();
+    ASSERT_TRUE(eventually([&] { return !form->busy(); }));
+    EXPECT_FALSE(QFile::exists(dir.filePath("cancelled.vkp")));
+    EXPECT_TRUE(form->replacements.unsaved());
+    EXPECT_TRUE(messages->shown.empty());
+}
+
 TEST_F(Unsaved, OpeningAnotherAsksAndCancelOpensNothing) {
     messages->answers.emplace_back("Cancel");
     load("; Picture Data\r\n1: 00\r\n", "other.vkp");
