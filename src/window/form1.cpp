@@ -335,9 +335,9 @@ void Form1::lst_Click() {
     if (chosen_ && chosen_->row != s) chosen_.reset();  // a choice holds for its own picture only
     std::optional<PictureSize> size;
     if (s >= 0) {
-        // "~WxH": a size the user chose, not the table's
         size = chosen_ ? std::optional(chosen_->size) : drawingSize(FindSizes());
-        Label1->setText(chosen_ ? QStringLiteral("~") + sizeText(size) : sizeText(size));
+        // A size the user chose is marked as a guess is, "~WxH": it is not the table's.
+        Label1->setText(sizeText(SizeChoice{size, chosen_.has_value(), {}}));
         Label1->adjustSize();
     }
     if (!size) {  // nothing selected, or no size fits: the groups stay hidden
