@@ -79,6 +79,10 @@ ImageRead readImage(const QString& path, const ImageShape& shape, const QString&
         return refuse(true, QCoreApplication::translate("ImageInput", "cannot read it:\n%1").arg(file.errorString()));
     }
     const LibraryMessages messages;
+    // An image is decoded only once its header gives a size that fits its
+    // picture, which the patch's text bounds: no limit of the toolkit's is
+    // needed beyond that, for the importer and the window alike.
+    QImageReader::setAllocationLimit(0);
     QImageReader header(&file);
     // By its content, whatever its name says; only the two formats the exporter writes.
     const QByteArray format = header.format();

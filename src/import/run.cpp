@@ -1,7 +1,6 @@
 #include "import/run.h"
 
 #include <QFileInfo>
-#include <QImageReader>
 
 #include <cstdint>
 #include <map>
@@ -176,9 +175,6 @@ void importAll(const ImportOptions& options, Report& report, const std::function
 }  // namespace
 
 void runImport(const ImportOptions& options, Report& report, const std::function<void()>& beforeWriting) {
-    // An image is decoded only once its header gives its picture's size, which
-    // the patch's text bounds: no limit of the toolkit's is needed beyond that.
-    QImageReader::setAllocationLimit(0);
     try {
         importAll(options, report, beforeWriting);
     } catch (...) {
